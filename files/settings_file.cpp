@@ -1,0 +1,295 @@
+#include "files/settings_file.h"
+
+#include <climits>
+#include <cstring>
+
+char CurrentFilePath[kFilePathBytes];
+std::atomic<int32_t> SettingsModified{0};
+
+namespace {
+
+const unsigned char kSpace[2] = {0x81, 0x40};     // full-width space
+const unsigned char kAsterisk[2] = {0x81, 0x96};  // full-width asterisk
+
+// Larger than any settings file can be (3,647 short lines and 64 titles).
+const size_t kSettingsFileLimit = 1 << 20;
+
+// The one description of the file layout, in file order. The writer and the
+// reader both walk it, so they cannot disagree about a line.
+template <typename Visitor>
+void VisitSettings(DeviceModelData& m, Visitor& v)
+{
+    const int sources = m.ChannelCount + kPatternCount - 1;
+    v.Number(m.CurrentDisplayPattern, 0, kFreePattern);
+    for (auto& row : m.DisplayPatternTable)
+        for (int& cell : row)
+            v.Number(cell, 0, sources);
+    for (auto& row : m.AutoSwitchPatternTable)
+        for (int& dwell : row)
+            v.Number(dwell, 0, kMaxDwellTime);
+    v.Number(m.AlarmSettings.holdTime, 0, kMaxDwellTime);
+    v.Number(m.AlarmSettings.alarmDisplay, 0, 1);
+    v.Number(m.AlarmSettings.buzzer, 0, 1);
+    v.Number(m.AlarmSettings.autoReturn, 0, 1);
+    v.Number(m.AlarmSettings.inputPolarity, 0, 1);
+    for (int& channel : m.AlarmInputChannel)
+        v.Number(channel, 0, m.ChannelCount - 1);
+    for (auto& channel : m.AlarmVideoOutput)
+        for (int& flag : channel)
+            v.Number(flag, 0, 1);
+    for (auto& channel : m.AlarmSignalOutput)
+        for (int& flag : channel)
+            v.Number(flag, 0, 1);
+    v.Number(m.DateTimeFormat, 0, kDateTimeFormats - 1);
+    v.Number(m.DateTimeSize, 0, 1);
+    for (int& flag : m.DateTimeDisplayInput)
+        v.Number(flag, 0, 1);
+    for (int& flag : m.DateTimeDisplayOutput)
+        v.Number(flag, 0, 1);
+    for (auto& title : m.TitleText)
+        v.Title(title);
+    for (int& flag : m.TitleDisplayInput)
+        v.Number(flag, 0, 1);
+    for (int& flag : m.TitleDisplayOutput)
+        v.Number(flag, 0, 1);
+    for (int& position : m.TitlePosition)
+        v.Number(position, 0, 1);
+    for (int& size : m.TitleFontSize)
+        v.Number(size, 0, 2);
+    v.Number(m.TitleFineTop, 0, kFineSteps - 1);
+    v.Number(m.TitleFineBottom, 0, kFineSteps - 1);
+    v.Number(m.PanelLock.buttonLock, 0, 1);
+    v.Number(m.PanelLock.menuLock, 0, 1);
+    v.Password(m.PanelLock.password);
+    for (int& flag : m.VideoOutputEnable)
+        v.Number(flag, 0, 1);
+    for (int& octet : m.UnitNetwork.subnetMask)
+        v.Number(octet, 0, 255);
+    for (int& octet : m.UnitNetwork.ipAddress)
+        v.Number(octet, 0, 255);
+    for (int& octet : m.UnitNetwork.gatewayAddress)
+        v.Number(octet, 0, 255);
+    for (int& octet : m.UnitNetwork.activeAddress)
+        v.Number(octet, 0, 255);
+    v.Number(m.UnitNetwork.keepAlive, 0, 1);
+    v.Number(m.UnitNetwork.connectionTry, 0, 1);
+}
+
+bool IsPair(const unsigned char* p, const unsigned char (&pair)[2])
+{
+    return p[0] == pair[0] && p[1] == pair[1];
+}
+
+bool IsLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+struct Writer {
+    std::string& out;
+
+    void Number(int& value, int, int)
+    {
+        char text[16];
+        snprintf(text, sizeof text, "%d\r\n", value);
+        out += text;
+    }
+
+    // Full-width spaces are written as full-width asterisks, so that a title
+    // never holds the blank that once delimited the reader's tokens; an empty
+    // title is 28 asterisks. Control characters, which a title cannot carry to
+    // the unit anyway, become half-width blanks so that the line stays one line.
+    void Title(char* slot)
+    {
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(slot);
+        const size_t length = strnlen(slot, kTitleSlotBytes);
+        if (length == 0) {
+            for (int i = 0; i < kTitleCharacters; ++i)
+                out.append(reinterpret_cast<const char*>(kAsterisk), 2);
+        }
+        for (size_t i = 0; i < length; ++i) {
+            if (IsLeadByte(bytes[i]) && i + 1 < length) {
+                const unsigned char* pair = IsPair(bytes + i, kSpace) ? kAsterisk : bytes + i;
+                out.append(reinterpret_cast<const char*>(pair), 2);
+                ++i;
+            } else {
+                out += bytes[i] < 0x20 ? ' ' : static_cast<char>(bytes[i]);
+            }
+        }
+        out += "\r\n";
+    }
+
+    void Password(char* password)
+    {
+        for (size_t i = 0; i < strnlen(password, kPasswordLength); ++i)
+            out += password[i] < 0x20 ? ' ' : password[i];
+        out += "\r\n";
+    }
+};
+
+// Walks the file's lines. Run once to check every line without storing, then
+// once more to store: the model changes only when the whole file is good.
+struct Reader {
+    const char* data;
+    size_t size;
+    size_t position;
+    int lineNumber;
+    bool store;
+    SettingsFileError error;
+
+    bool NextLine(const char*& text, size_t& length)
+    {
+        if (error.result != kSettingsOk)
+            return false;
+        ++lineNumber;
+        if (position >= size) {
+            error = {kSettingsTooShort, lineNumber};
+            return false;
+        }
+        const char* start = data + position;
+        const void* end = memchr(start, '\n', size - position);
+        length = end ? static_cast<size_t>(static_cast<const char*>(end) - start) : size - position;
+        position += length + (end ? 1 : 0);
+        if (length > 0 && start[length - 1] == '\r')
+            --length;
+        text = start;
+        return true;
+    }
+
+    void Fail(SettingsFileResult result)
+    {
+        error = {result, lineNumber};
+    }
+
+    void Number(int& field, int low, int high)
+    {
+        const char* text;
+        size_t length;
+        if (!NextLine(text, length))
+            return;
+        size_t i = 0;
+        while (i < length && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        bool negative = false;
+        if (i < length && (text[i] == '-' || text[i] == '+'))
+            negative = text[i++] == '-';
+        const size_t digitsStart = i;
+        long long value = 0;
+        while (i < length && text[i] >= '0' && text[i] <= '9' && value <= INT_MAX)
+            value = value * 10 + (text[i++] - '0');
+        const size_t digitsEnd = i;
+        while (i < length && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (digitsEnd == digitsStart || i != length)
+            return Fail(value > INT_MAX ? kSettingsOutOfRange : kSettingsNotANumber);
+        if (negative)
+            value = -value;
+        if (value < low || value > high)
+            return Fail(kSettingsOutOfRange);
+        if (store)
+            field = static_cast<int>(value);
+    }
+
+    void Title(char* slot)
+    {
+        const char* text;
+        size_t length;
+        if (!NextLine(text, length))
+            return;
+        if (length > static_cast<size_t>(kTitleMaxBytes))
+            return Fail(kSettingsTokenTooLong);
+        if (!store)
+            return;
+        memset(slot, 0, kTitleSlotBytes);
+        memcpy(slot, text, length);
+        unsigned char* bytes = reinterpret_cast<unsigned char*>(slot);
+        bool allSpaces = length == static_cast<size_t>(kTitleMaxBytes);
+        for (size_t i = 0; i < length; ++i) {
+            if (IsLeadByte(bytes[i]) && i + 1 < length) {
+                if (IsPair(bytes + i, kAsterisk))
+                    memcpy(bytes + i, kSpace, 2);
+                allSpaces = allSpaces && IsPair(bytes + i, kSpace);
+                ++i;
+            } else {
+                allSpaces = false;
+            }
+        }
+        if (allSpaces)
+            memset(slot, 0, kTitleSlotBytes);
+    }
+
+    void Password(char* password)
+    {
+        const char* text;
+        size_t length;
+        if (!NextLine(text, length))
+            return;
+        if (length > static_cast<size_t>(kPasswordLength))
+            return Fail(kSettingsTokenTooLong);
+        if (!store)
+            return;
+        memset(password, 0, kPasswordLength + 1);
+        memcpy(password, text, length);
+    }
+};
+
+} // namespace
+
+void FormatSettingsFile(const DeviceModelData& model, std::string& text)
+{
+    text.clear();
+    text.reserve(24 * 1024);
+    Writer writer{text};
+    // The writer only reads the fields; the visitor takes them by reference
+    // so that one walk serves the reader too.
+    VisitSettings(const_cast<DeviceModelData&>(model), writer);
+}
+
+SettingsFileError ParseSettingsFile(const char* data, size_t size, DeviceModelData& model)
+{
+    if (size > kSettingsFileLimit)
+        return {kSettingsTooLarge, 0};
+    for (bool store : {false, true}) {
+        Reader reader{data, size, 0, 0, store, {kSettingsOk, 0}};
+        VisitSettings(model, reader);
+        if (reader.error.result != kSettingsOk)
+            return reader.error;
+    }
+    SyncHoldTimeText(model.AlarmSettings);
+    return {kSettingsOk, 0};
+}
+
+bool ReadWholeFile(FILE* file, std::string& data, size_t limit)
+{
+    data.clear();
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (data.size() + got > limit)
+            return false;
+        data.append(chunk, got);
+    }
+    return !ferror(file);
+}
+
+bool WriteWholeFile(FILE* file, const std::string& data)
+{
+    if (fwrite(data.data(), 1, data.size(), file) != data.size())
+        return false;
+    return fflush(file) == 0;
+}
+
+SettingsFileResult WriteSettingsFile(FILE* file, const DeviceModelData& model)
+{
+    std::string text;
+    FormatSettingsFile(model, text);
+    return WriteWholeFile(file, text) ? kSettingsOk : kSettingsReadFailed;
+}
+
+SettingsFileError ReadSettingsFile(FILE* file, DeviceModelData& model)
+{
+    std::string data;
+    if (!ReadWholeFile(file, data, kSettingsFileLimit + 1))
+        return {ferror(file) ? kSettingsReadFailed : kSettingsTooLarge, 0};
+    return ParseSettingsFile(data.data(), data.size(), model);
+}

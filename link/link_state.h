@@ -1,0 +1,42 @@
+// PC-side link settings and the run flags that the link threads poll.
+// The configuration file fills the settings at start; the communication
+// dialogs change them. The two TCP port texts are the same storage as the
+// unit network record's port texts (DeviceModel.UnitNetwork).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+enum { kInterfaceSerial = 0, kInterfaceTcp = 1 };
+enum { kControlRs232c = 0, kControlRs485 = 1 };
+enum { kModeClient = 0, kModeServer = 1 };
+
+constexpr int kPortNameCount = 20;
+constexpr int kPortNameBytes = 32;
+constexpr int kHostCount = 256;
+constexpr int kSlaveBroadcast = 32;   // the "Broadcast" entry of the slave-address lists
+constexpr int kMaxSlaveAddress = 31;
+
+struct HostTableRecord {
+    int count;
+    int selected;
+    int address[kHostCount][4];
+};
+
+extern int InterfaceKind;
+extern int ControlMode;
+extern int ClientServerMode;
+extern int PortIndex;
+extern char PortNameTable[kPortNameCount][kPortNameBytes];
+extern int PortCount;
+extern HostTableRecord HostTable;
+// 0..31, or kSlaveBroadcast. Shared by every dialog; not kept in the configuration file.
+extern std::atomic<int32_t> SlaveAddress;
+
+// 1 while the program runs; the receive thread and the TCP reply wait stop when it is 0.
+extern std::atomic<int32_t> AppRunning;
+// 1 while the input/output status window is open.
+extern std::atomic<int32_t> IoStatusWindowOpen;
+
+// True when commands go over RS-485 (serial interface in RS-485 mode).
+bool IsRs485Link();

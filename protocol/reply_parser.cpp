@@ -1,0 +1,655 @@
+#include "protocol/reply_parser.h"
+
+#include <cstring>
+
+#include "link/link_state.h"
+#include "link/text_conversions.h"
+#include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/glyph.h"
+#include "protocol/title_codec.h"
+
+void (*RedrawChannelTableHook)() = nullptr;
+void (*RedrawSourceTableHook)() = nullptr;
+void (*RedrawVideoLossHook)() = nullptr;
+void (*GlyphRepaintHook)() = nullptr;
+
+namespace {
+
+// One reply line with its length; handlers index it from 0.
+struct Line {
+    const char* text;
+    int length;
+};
+
+using Handler = bool (*)(const Line&);
+
+DeviceModelData& M()
+{
+    return DeviceModel;
+}
+
+int Channels()
+{
+    return DeviceModel.ChannelCount;
+}
+
+void CallHook(void (*hook)())
+{
+    if (hook)
+        hook();
+}
+
+bool CrlfAt(const Line& line, int k)
+{
+    return k + 1 < line.length && line.text[k] == '\r' && line.text[k + 1] == '\n';
+}
+
+// A two-digit decimal field in low..high.
+bool NumberAt(const Line& line, int position, int digits, int low, int high, int& value)
+{
+    if (!IsDecimalDigits(line.text + position, digits))
+        return false;
+    value = ParseDecimal(line.text + position, digits);
+    return value >= low && value <= high;
+}
+
+// Each of `count` characters from `position` is one of `allowed`.
+bool LettersAre(const Line& line, int position, int count, const char* allowed)
+{
+    for (int i = 0; i < count; ++i) {
+        const char c = line.text[position + i];
+        if (c == '\0' || !strchr(allowed, c))
+            return false;
+    }
+    return true;
+}
+
+// Index of `c` in `letters` (which it must hold).
+int LetterIndex(char c, const char* letters)
+{
+    return static_cast<int>(strchr(letters, c) - letters);
+}
+
+// Fills `table` from `count` letters, each mapped to its index in `letters`.
+void StoreLetters(const Line& line, int position, int count, const char* letters, int* table)
+{
+    for (int i = 0; i < count; ++i)
+        table[i] = LetterIndex(line.text[position + i], letters);
+}
+
+// A whole-table flag reply: `count` letters "F"/"N" from `position`, CR LF after them.
+bool FlagTable(const Line& line, int position, int count, int* table)
+{
+    if (!CrlfAt(line, position + count) || !LettersAre(line, position, count, "FN"))
+        return false;
+    StoreLetters(line, position, count, "FN", table);
+    return true;
+}
+
+// A one-letter setting at `position` with CR LF right after it; letters[i] gives value i.
+bool OneLetter(const Line& line, int position, const char* letters, int& field)
+{
+    if (!CrlfAt(line, position + 1) || !LettersAre(line, position, 1, letters))
+        return false;
+    field = LetterIndex(line.text[position], letters);
+    return true;
+}
+
+bool OnOffWord(const Line& line, int& field)
+{
+    if (!CrlfAt(line, 5))
+        return false;
+    if (memcmp(line.text + 3, "OF", 2) == 0)
+        field = 0;
+    else if (memcmp(line.text + 3, "ON", 2) == 0)
+        field = 1;
+    else
+        return false;
+    return true;
+}
+
+// Copies `count` characters from `position` into a text field and terminates it.
+void StoreText(const Line& line, int position, int count, char* field)
+{
+    memcpy(field, line.text + position, static_cast<size_t>(count));
+    field[count] = '\0';
+}
+
+// ---- Handlers ----------------------------------------------------------------
+
+bool HandleOp(const Line& line)
+{
+    if (CrlfAt(line, 4)) {
+        int pattern;
+        if (line.text[2] == 'F' && line.text[3] == 'R')
+            pattern = kFreePattern;
+        else if (NumberAt(line, 2, 2, 1, kPatternCount, pattern))
+            pattern -= 1;
+        else
+            return false;
+        M().CurrentDisplayPattern = pattern;
+        return true;
+    }
+    int pattern;
+    if (!CrlfAt(line, 52) || !NumberAt(line, 2, 2, 1, kPatternCount, pattern))
+        return false;
+    int row[kOutputCount];
+    for (int j = 0; j < kOutputCount; ++j) {
+        row[j] = ParseDisplaySource(line.text + 4 + 3 * j, Channels());
+        if (row[j] < 0)
+            return false;
+    }
+    memcpy(M().DisplayPatternTable[pattern - 1], row, sizeof row);
+    return true;
+}
+
+bool HandleSp(const Line& line)
+{
+    const int n = Channels();
+    int pattern;
+    if (!CrlfAt(line, 4 + 2 * n) || !NumberAt(line, 2, 2, 1, kPatternCount, pattern))
+        return false;
+    if (!IsDecimalDigits(line.text + 4, 2 * n))
+        return false;
+    for (int c = 0; c < n; ++c)
+        M().AutoSwitchPatternTable[pattern - 1][c] = ParseDecimal(line.text + 4 + 2 * c, 2);
+    return true;
+}
+
+bool HandleAip(const Line& line)
+{
+    return OneLetter(line, 3, "MB", M().AlarmSettings.inputPolarity);
+}
+
+bool HandleAdt(const Line& line)
+{
+    int hold;
+    if (!CrlfAt(line, 5) || !NumberAt(line, 3, 2, 0, 99, hold))
+        return false;
+    M().AlarmSettings.holdTime = hold;
+    SyncHoldTimeText(M().AlarmSettings);
+    return true;
+}
+
+bool HandleAboo(const Line& line)
+{
+    return OneLetter(line, 4, "FN", M().AlarmSettings.buzzer);
+}
+
+bool HandleAdo(const Line& line)
+{
+    return OneLetter(line, 3, "FN", M().AlarmSettings.alarmDisplay);
+}
+
+bool HandleAro(const Line& line)
+{
+    return OneLetter(line, 3, "FN", M().AlarmSettings.autoReturn);
+}
+
+bool HandleAin(const Line& line)
+{
+    if (!CrlfAt(line, 3 + 2 * kAlarmInputCount))
+        return false;
+    int channels[kAlarmInputCount];
+    for (int i = 0; i < kAlarmInputCount; ++i) {
+        if (!NumberAt(line, 3 + 2 * i, 2, 1, Channels(), channels[i]))
+            return false;
+        channels[i] -= 1;
+    }
+    memcpy(M().AlarmInputChannel, channels, sizeof channels);
+    return true;
+}
+
+// Per-channel groups of `perChannel` letters "N"/"F".
+template <int PerChannel>
+bool AlarmOutputTable(const Line& line, int (&table)[kMaxChannels][PerChannel])
+{
+    const int count = Channels() * PerChannel;
+    if (!CrlfAt(line, 3 + count) || !LettersAre(line, 3, count, "NF"))
+        return false;
+    for (int c = 0; c < Channels(); ++c)
+        for (int k = 0; k < PerChannel; ++k)
+            table[c][k] = line.text[3 + c * PerChannel + k] == 'N' ? 1 : 0;
+    return true;
+}
+
+bool HandleAom(const Line& line)
+{
+    return AlarmOutputTable(line, M().AlarmVideoOutput);
+}
+
+bool HandleAos(const Line& line)
+{
+    return AlarmOutputTable(line, M().AlarmSignalOutput);
+}
+
+bool HandleTsdr(const Line& line)
+{
+    return OneLetter(line, 4, "12345678", M().DateTimeFormat);
+}
+
+bool HandleTsds(const Line& line)
+{
+    return OneLetter(line, 4, "NS", M().DateTimeSize);
+}
+
+bool HandleTsi(const Line& line)
+{
+    return FlagTable(line, 3, Channels(), M().DateTimeDisplayInput);
+}
+
+bool HandleTso(const Line& line)
+{
+    return FlagTable(line, 3, kOutputCount, M().DateTimeDisplayOutput);
+}
+
+bool HandleCti(const Line& line)
+{
+    return FlagTable(line, 3, Channels(), M().TitleDisplayInput);
+}
+
+bool HandleCto(const Line& line)
+{
+    return FlagTable(line, 3, kOutputCount, M().TitleDisplayOutput);
+}
+
+bool HandleCtpi(const Line& line)
+{
+    const int n = Channels();
+    if (!CrlfAt(line, 4 + n) || !LettersAre(line, 4, n, "BT"))
+        return false;
+    StoreLetters(line, 4, n, "BT", M().TitlePosition);
+    return true;
+}
+
+bool HandleCtsi(const Line& line)
+{
+    const int n = Channels();
+    if (!CrlfAt(line, 4 + n) || !LettersAre(line, 4, n, "LMS"))
+        return false;
+    StoreLetters(line, 4, n, "LMS", M().TitleFontSize);
+    return true;
+}
+
+bool HandleCta(const Line& line)
+{
+    int step;
+    if (!CrlfAt(line, 6) || !LettersAre(line, 3, 1, "TB") || !NumberAt(line, 4, 2, 1, kFineSteps, step))
+        return false;
+    if (line.text[3] == 'T')
+        M().TitleFineTop = step - 1;
+    else
+        M().TitleFineBottom = step - 1;
+    return true;
+}
+
+bool HandleCt(const Line& line)
+{
+    int channel;
+    if (!NumberAt(line, 2, 2, 1, Channels(), channel))
+        return false;
+    int count;
+    if (CrlfAt(line, 116))
+        count = 28;
+    else if (CrlfAt(line, 88))
+        count = 21;
+    else if (CrlfAt(line, 60))
+        count = 14;
+    else
+        return false;
+    if (!IsHexDigits(line.text + 4, 4 * count))
+        return false;
+    DecodeTitle(line.text + 4, count, M().TitleText[channel - 1]);
+    return true;
+}
+
+bool HandlePmo(const Line& line)
+{
+    return OneLetter(line, 3, "FN", M().PanelLock.menuLock);
+}
+
+bool HandlePoo(const Line& line)
+{
+    return OneLetter(line, 3, "FN", M().PanelLock.buttonLock);
+}
+
+bool HandlePn(const Line& line)
+{
+    if (!CrlfAt(line, 8))
+        return false;
+    StoreText(line, 2, kPasswordLength, M().PanelLock.password);
+    return true;
+}
+
+bool HandleOe(const Line& line)
+{
+    return FlagTable(line, 2, kOutputCount, M().VideoOutputEnable);
+}
+
+bool HandleFbm(const Line& line)
+{
+    int bytes;
+    if (line.text[3] == 'S' && CrlfAt(line, 152))
+        bytes = 72;
+    else if (line.text[3] == 'M' && CrlfAt(line, 264))
+        bytes = 128;
+    else if (line.text[3] == 'L' && CrlfAt(line, 584))
+        bytes = 288;
+    else
+        return false;
+    if (M().RequestedGlyphCode[0] == '\0' || memcmp(line.text + 4, M().RequestedGlyphCode, 4) != 0)
+        return false;
+    if (!IsHexDigits(line.text + 8, 2 * bytes))
+        return false;
+    for (int i = 0; i < bytes; ++i)
+        M().GlyphBitmap[i] = static_cast<unsigned char>(ParseHex(line.text + 8 + 2 * i, 2));
+    CallHook(GlyphRepaintHook);
+    return true;
+}
+
+bool HandleOcd(const Line& line)
+{
+    if (!CrlfAt(line, 35))
+        return false;
+    int channels[kOutputCount];
+    for (int j = 0; j < kOutputCount; ++j) {
+        if (!NumberAt(line, 3 + 2 * j, 2, 1, Channels(), channels[j]))
+            return false;
+        channels[j] -= 1;
+    }
+    IoStatusRecord& io = M().IoStatus;
+    memcpy(io.previousOutputChannel, io.outputChannel, sizeof io.outputChannel);
+    memcpy(io.outputChannel, channels, sizeof channels);
+    CallHook(RedrawChannelTableHook);
+    return true;
+}
+
+bool HandleOs(const Line& line)
+{
+    if (!CrlfAt(line, 50))
+        return false;
+    int sources[kOutputCount];
+    for (int j = 0; j < kOutputCount; ++j) {
+        const int code = ParseDisplaySource(line.text + 2 + 3 * j, Channels());
+        if (code < 0)
+            return false;
+        sources[j] = code < Channels() ? kOutputSourceInput : code - Channels();
+    }
+    IoStatusRecord& io = M().IoStatus;
+    memcpy(io.previousOutputSource, io.outputSource, sizeof io.outputSource);
+    memcpy(io.outputSource, sources, sizeof sources);
+    CallHook(RedrawSourceTableHook);
+    return true;
+}
+
+bool HandleVl(const Line& line)
+{
+    const int n = Channels();
+    if (!CrlfAt(line, 2 + n) || !LettersAre(line, 2, n, "FN"))
+        return false;
+    IoStatusRecord& io = M().IoStatus;
+    memcpy(io.previousVideoLoss, io.videoLoss, sizeof io.videoLoss);
+    StoreLetters(line, 2, n, "FN", io.videoLoss);
+    CallHook(RedrawVideoLossHook);
+    return true;
+}
+
+bool AddressReply(const Line& line, int (&field)[4])
+{
+    if (!CrlfAt(line, 18))
+        return false;
+    int octets[4];
+    for (int i = 0; i < 4; ++i)
+        if (!NumberAt(line, 3 + 4 * i, 3, 0, 255, octets[i]))
+            return false;
+    memcpy(field, octets, sizeof octets);
+    return true;
+}
+
+bool HandleEaa(const Line& line)
+{
+    return AddressReply(line, M().UnitNetwork.activeAddress);
+}
+
+bool HandleEga(const Line& line)
+{
+    return AddressReply(line, M().UnitNetwork.gatewayAddress);
+}
+
+bool HandleEia(const Line& line)
+{
+    return AddressReply(line, M().UnitNetwork.ipAddress);
+}
+
+bool HandleEsm(const Line& line)
+{
+    return AddressReply(line, M().UnitNetwork.subnetMask);
+}
+
+bool HandleEct(const Line& line)
+{
+    return OnOffWord(line, M().UnitNetwork.connectionTry);
+}
+
+bool HandleEka(const Line& line)
+{
+    return OnOffWord(line, M().UnitNetwork.keepAlive);
+}
+
+bool HandleEma(const Line& line)
+{
+    if (!CrlfAt(line, 20))
+        return false;
+    StoreText(line, 3, 17, M().UnitNetwork.macAddressText);
+    return true;
+}
+
+bool HandleEspn(const Line& line)
+{
+    if (!CrlfAt(line, 9))
+        return false;
+    StoreText(line, 4, 5, M().UnitNetwork.sourcePortText);
+    return true;
+}
+
+bool HandleEdpn(const Line& line)
+{
+    if (!CrlfAt(line, 9))
+        return false;
+    StoreText(line, 4, 5, M().UnitNetwork.destinationPortText);
+    return true;
+}
+
+bool HandleEtr(const Line& line)
+{
+    return OneLetter(line, 3, "12345678", M().UnitNetwork.timeRegister);
+}
+
+bool HandleIdentification(const Line& line)
+{
+    if (!CrlfAt(line, 18))
+        return false;
+    StoreText(line, 14, 4, M().UnitNetwork.firmwareVersionText);
+    return true;
+}
+
+struct Prefix {
+    const char* text;
+    int length;
+    Handler handler;
+    bool serialOnly;   // not recognised on the dialog side
+};
+
+// The order matters: longer prefixes come before the shorter ones they begin
+// with ("CTI" .. "CTA" before "CT", "OCD" before "OS").
+const Prefix kPrefixes[] = {
+    {"OP", 2, HandleOp, false},      {"SP", 2, HandleSp, false},
+    {"AIP", 3, HandleAip, false},    {"ADT", 3, HandleAdt, false},
+    {"ABOO", 4, HandleAboo, false},  {"ADO", 3, HandleAdo, false},
+    {"ARO", 3, HandleAro, false},    {"AIN", 3, HandleAin, false},
+    {"AOM", 3, HandleAom, false},    {"AOS", 3, HandleAos, false},
+    {"TSDR", 4, HandleTsdr, false},  {"TSDS", 4, HandleTsds, false},
+    {"TSI", 3, HandleTsi, false},    {"TSO", 3, HandleTso, false},
+    {"CTI", 3, HandleCti, false},    {"CTO", 3, HandleCto, false},
+    {"CTPI", 4, HandleCtpi, false},  {"CTSI", 4, HandleCtsi, false},
+    {"CTA", 3, HandleCta, false},    {"CT", 2, HandleCt, false},
+    {"PMO", 3, HandlePmo, false},    {"POO", 3, HandlePoo, false},
+    {"PN", 2, HandlePn, false},      {"OE", 2, HandleOe, false},
+    {"FBM", 3, HandleFbm, false},    {"OCD", 3, HandleOcd, false},
+    {"OS", 2, HandleOs, false},      {"VL", 2, HandleVl, false},
+    {"EAA", 3, HandleEaa, false},    {"EGA", 3, HandleEga, false},
+    {"EIA", 3, HandleEia, false},    {"ECT", 3, HandleEct, false},
+    {"EKA", 3, HandleEka, false},    {"EMA", 3, HandleEma, true},
+    {"ESPN", 4, HandleEspn, false},  {"EDPN", 4, HandleEdpn, false},
+    {"ESM", 3, HandleEsm, false},    {"ETR", 3, HandleEtr, false},
+};
+
+bool StartsWith(const Line& line, const char* prefix, int length)
+{
+    return line.length >= length && memcmp(line.text, prefix, static_cast<size_t>(length)) == 0;
+}
+
+// Finds the handler of a data reply; nullptr when no prefix matches.
+Handler FindHandler(const Line& line, bool dialogSide)
+{
+    for (const Prefix& p : kPrefixes) {
+        if (dialogSide && p.serialOnly)
+            continue;
+        if (StartsWith(line, p.text, p.length))
+            return p.handler;
+    }
+    if (dialogSide ? StartsWith(line, "VN", 2) : StartsWith(line, "KVR-2840E", 9))
+        return HandleIdentification;
+    return nullptr;
+}
+
+void RunHandler(Handler handler, const Line& line)
+{
+    TransactionState.replyStatus = handler(line) ? kReplyGood : kReplyCommandError;
+}
+
+// The status words and their reply status; 0 when the line is none of them.
+int StatusWordOf(const Line& line)
+{
+    static const char* const kWords[] = {
+        "MENU\r\n", "ALARM\r\n", "LOCK\r\n", "GN\r\n", "E0\r\n", "E1\r\n", "E2\r\n", "E3\r\n",
+    };
+    for (int i = 0; i < 8; ++i) {
+        const size_t length = strlen(kWords[i]);
+        if (static_cast<size_t>(line.length) == length && memcmp(line.text, kWords[i], length) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+void CompleteIfGood()
+{
+    if (TransactionState.replyStatus == kReplyGood && TransactionState.busy)
+        SetCompletionFromPhase();
+}
+
+// Dialog side: the line being joined from TCP chunks.
+char DialogLine[kReplyLineBytes];
+int DialogLineLength = 0;
+bool DialogLinePending = false;
+bool DialogLineOverlong = false;
+
+} // namespace
+
+void ParseSerialReply(const char* text)
+{
+    Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
+
+    if (line.length > kMaxReplyLineLength) {
+        // More than the line buffers hold: nothing in it can be trusted.
+        TransactionState.replyStatus = kReplyCommandError;
+    } else {
+        if (ControlMode == kControlRs485) {
+            char address[2];
+            FormatTwoDigits(SlaveAddress, address);
+            if (line.length >= 2 && line.text[0] == address[0] && line.text[1] == address[1]) {
+                line.text += 2;
+                line.length -= 2;
+            }
+        }
+
+        const int status = StatusWordOf(line);
+        if (status != 0) {
+            TransactionState.replyStatus = status;
+        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && TransactionState.busy) {
+            TransactionState.replyStatus = kReplyGood;
+            SetCompletionFromPhase();
+        } else {
+            Handler handler = FindHandler(line, false);
+            if (handler)
+                RunHandler(handler, line);
+            else
+                TransactionState.replyStatus = kReplyCommandError;
+            CompleteIfGood();
+        }
+    }
+
+    TransactionState.replyWait = 0;
+    TransactionState.busy = 0;
+}
+
+void ResetDialogReplyLine()
+{
+    memset(DialogLine, 0, sizeof DialogLine);
+    DialogLineLength = 0;
+    DialogLinePending = false;
+    DialogLineOverlong = false;
+}
+
+DialogReplyResult ParseDialogReply(const char* received, int count)
+{
+    if (count <= 0) {
+        // The connection closed before a reply came: the command failed.
+        ResetDialogReplyLine();
+        TransactionState.replyWait = 0;
+        TransactionState.busy = 0;
+        TransactionState.sendFailed = 1;
+        return kDialogReplyClosed;
+    }
+
+    if (!DialogLinePending) {
+        DialogLineLength = 0;
+        DialogLineOverlong = false;
+    }
+    const int room = kMaxReplyLineLength - DialogLineLength;
+    const int take = count < room ? count : room;
+    memcpy(DialogLine + DialogLineLength, received, static_cast<size_t>(take));
+    DialogLineLength += take;
+    DialogLine[DialogLineLength] = '\0';
+    if (take < count)
+        DialogLineOverlong = true;
+
+    if (received[count - 1] != '\n') {
+        // The rest of the line is still on its way; the command stays
+        // outstanding, so nothing else is sent meanwhile and a rest that never
+        // comes ends as a time-out.
+        DialogLinePending = true;
+        return kDialogReplyPartial;
+    }
+    DialogLinePending = false;
+    TransactionState.replyWait = 0;
+    TransactionState.sendFailed = 0;
+
+    const Line line{DialogLine, DialogLineLength};
+    if (DialogLineOverlong) {
+        TransactionState.replyStatus = kReplyCommandError;
+    } else if (StartsWith(line, "GO", 2)) {
+        TransactionState.replyStatus = kReplyGood;
+    } else if (Handler handler = FindHandler(line, true)) {
+        RunHandler(handler, line);
+    } else {
+        // Text the program does not know counts as success on this side.
+        TransactionState.replyStatus = StatusWordOf(line);
+    }
+    CompleteIfGood();
+
+    ResetDialogReplyLine();
+    TransactionState.busy = 0;
+    return kDialogReplyDone;
+}

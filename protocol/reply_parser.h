@@ -1,0 +1,31 @@
+// Reply reception: a status word goes into the transaction state, a data
+// reply is checked field by field and then stored into the device model. A
+// reply that fails any check stores nothing and sets reply status 8.
+#pragma once
+
+constexpr int kReplyLineBytes = 600;               // line buffers: 599 characters and NUL
+constexpr int kMaxReplyLineLength = kReplyLineBytes - 1;
+
+// Serial entry: one NUL-terminated line, up to and including its line feed.
+// Runs on the serial receive thread.
+void ParseSerialReply(const char* line);
+
+// What the dialog-side entry made of the received bytes.
+enum DialogReplyResult {
+    kDialogReplyDone = 0,     // a whole line was handled
+    kDialogReplyPartial,      // no line feed yet: the command is still outstanding
+    kDialogReplyClosed,       // nothing was received (the unit closed the connection)
+};
+
+// Dialog-side entry for the TCP link: `count` bytes from the receive buffer,
+// joined with a pending partial line. Runs on the user-interface thread.
+DialogReplyResult ParseDialogReply(const char* received, int count);
+// Forgets a pending partial line (a new connection, a closed dialog).
+void ResetDialogReplyLine();
+
+// Redraw hooks, set by the windows that show what these replies carry. They
+// may be called on the serial receive thread and must only invalidate.
+extern void (*RedrawChannelTableHook)();   // "OCD"
+extern void (*RedrawSourceTableHook)();    // "OS"
+extern void (*RedrawVideoLossHook)();      // "VL"
+extern void (*GlyphRepaintHook)();         // "FBM": the glyph editor repaints

@@ -1,0 +1,51 @@
+#include "test_support.h"
+
+#include "files/settings_file.h"
+#include "link/link_state.h"
+#include "link/send_path.h"
+#include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
+
+SentLog Sent;
+
+static void RecordSerial(const char* frame, int length)
+{
+    Sent.serialFrames.emplace_back(frame, static_cast<size_t>(length));
+}
+
+static void RecordTcp(const char* command)
+{
+    Sent.tcpCommands.emplace_back(command);
+}
+
+void CoreTest::SetUp()
+{
+    ResetModelToStartValues(DeviceModel);
+    ResetTransaction();
+    TransactionState.completionCode = 0;
+    TransactionState.suppress = 0;
+    InterfaceKind = kInterfaceSerial;
+    ControlMode = kControlRs232c;
+    SlaveAddress = 0;
+    ActiveTransport = {RecordSerial, RecordTcp};
+    Sent = SentLog();
+    ResetDialogReplyLine();
+    RedrawChannelTableHook = nullptr;
+    RedrawSourceTableHook = nullptr;
+    RedrawVideoLossHook = nullptr;
+    GlyphRepaintHook = nullptr;
+    CurrentFilePath[0] = '\0';
+    SettingsModified = 0;
+}
+
+void CoreTest::TearDown()
+{
+    ActiveTransport = {nullptr, nullptr};
+}
+
+std::string CoreTest::OnlyFrame() const
+{
+    EXPECT_EQ(Sent.serialFrames.size(), 1u);
+    return Sent.serialFrames.empty() ? std::string() : Sent.serialFrames.back();
+}

@@ -1,0 +1,24 @@
+// Shared fixture: a fresh model and transaction for every test, and a link
+// transport that records what would have gone to the unit.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+struct SentLog {
+    std::vector<std::string> serialFrames;
+    std::vector<std::string> tcpCommands;
+};
+
+extern SentLog Sent;
+
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The only frame written since the test began; fails the test otherwise.
+    std::string OnlyFrame() const;
+};
