@@ -23,7 +23,12 @@ wineserver=/usr/lib/wine/wineserver64
 
 xvfb_pid=""
 cleanup() {
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  if [ -n "$xvfb_pid" ]; then
+    # Let Wine's own processes leave the display before it goes away.
+    "$wineserver" -w 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
 }
 trap cleanup EXIT
 
@@ -50,3 +55,5 @@ fi
 ) 9>"$build_dir/.wineprefix.lock"
 
 "$wine" "$@"
+status=$?
+exit $status
