@@ -7,18 +7,6 @@
 #include "protocol/device_model.h"
 #include "test_support.h"
 
-namespace {
-
-std::string Repeat(const std::string& s, int n)
-{
-    std::string r;
-    for (int i = 0; i < n; ++i)
-        r += s;
-    return r;
-}
-
-} // namespace
-
 class CommandBuilderTest : public CoreTest {
 protected:
     DeviceModelData& m = DeviceModel;

@@ -9,14 +9,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& s, int n)
-{
-    std::string r;
-    for (int i = 0; i < n; ++i)
-        r += s;
-    return r;
-}
-
 int RedrawCalls = 0;
 void CountRedraw()
 {

@@ -12,14 +12,6 @@ namespace {
 const std::string kAsterisk = "\x81\x96";
 const std::string kSpace = "\x81\x40";
 
-std::string Repeat(const std::string& s, int n)
-{
-    std::string r;
-    for (int i = 0; i < n; ++i)
-        r += s;
-    return r;
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

@@ -14,6 +14,15 @@ struct SentLog {
 
 extern SentLog Sent;
 
+// `s` written `n` times over.
+inline std::string Repeat(const std::string& s, int n)
+{
+    std::string r;
+    for (int i = 0; i < n; ++i)
+        r += s;
+    return r;
+}
+
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
