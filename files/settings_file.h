@@ -11,7 +11,9 @@
 #include "protocol/device_model.h"
 
 constexpr int kSettingsFileLines = 3647;
-constexpr int kFilePathBytes = 200;
+// Paths are kept in UTF-8, so that any file name survives whatever the
+// Windows code page; the buffer takes the longest path the file dialogs give.
+constexpr int kFilePathBytes = 1024;
 
 // Full path of the file last opened or saved; empty when the set has none.
 extern char CurrentFilePath[kFilePathBytes];

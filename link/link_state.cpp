@@ -9,6 +9,7 @@ int PortCount = 0;
 HostTableRecord HostTable;
 std::atomic<int32_t> SlaveAddress{0};
 std::atomic<int32_t> AppRunning{0};
+std::atomic<int32_t> TcpConnected{0};
 std::atomic<int32_t> IoStatusWindowOpen{0};
 
 bool IsRs485Link()

@@ -35,6 +35,8 @@ extern std::atomic<int32_t> SlaveAddress;
 
 // 1 while the program runs; the receive thread and the TCP reply wait stop when it is 0.
 extern std::atomic<int32_t> AppRunning;
+// 1 while a TCP/IP connection is in use.
+extern std::atomic<int32_t> TcpConnected;
 // 1 while the input/output status window is open.
 extern std::atomic<int32_t> IoStatusWindowOpen;
 

@@ -594,6 +594,13 @@ void ParseSerialReply(const char* text)
     TransactionState.busy = 0;
 }
 
+void RejectSerialReply()
+{
+    TransactionState.replyStatus = kReplyCommandError;
+    TransactionState.replyWait = 0;
+    TransactionState.busy = 0;
+}
+
 void ResetDialogReplyLine()
 {
     memset(DialogLine, 0, sizeof DialogLine);

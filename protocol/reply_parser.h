@@ -9,6 +9,9 @@ constexpr int kMaxReplyLineLength = kReplyLineBytes - 1;
 // Serial entry: one NUL-terminated line, up to and including its line feed.
 // Runs on the serial receive thread.
 void ParseSerialReply(const char* line);
+// A reply that could not be received whole (longer than the line buffers):
+// refused as a malformed reply, and the command is no longer outstanding.
+void RejectSerialReply();
 
 // What the dialog-side entry made of the received bytes.
 enum DialogReplyResult {

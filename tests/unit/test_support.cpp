@@ -2,12 +2,28 @@
 
 #include "files/settings_file.h"
 #include "link/link_state.h"
+#include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
 
 SentLog Sent;
+MessageLog Messages;
+
+static int RecordMessage(const MessageRequest& request)
+{
+    Messages.shown.push_back({request.text, request.caption, request.icon, request.buttons,
+                              request.beep, request.owner});
+    if (Messages.whileShown)
+        Messages.whileShown();
+    if (!Messages.answers.empty()) {
+        const int answer = Messages.answers.front();
+        Messages.answers.erase(Messages.answers.begin());
+        return answer;
+    }
+    return request.buttons == kButtonsYesNo ? kAnswerNo : kAnswerOk;
+}
 
 static void RecordSerial(const char* frame, int length)
 {
@@ -37,11 +53,22 @@ void CoreTest::SetUp()
     GlyphRepaintHook = nullptr;
     CurrentFilePath[0] = '\0';
     SettingsModified = 0;
+    TcpConnected = 0;
+    IoStatusWindowOpen = 0;
+    Messages = MessageLog();
+    MessageSink = RecordMessage;
 }
 
 void CoreTest::TearDown()
 {
     ActiveTransport = {nullptr, nullptr};
+    MessageSink = nullptr;
+}
+
+ShownMessage CoreTest::OnlyMessage() const
+{
+    EXPECT_EQ(Messages.shown.size(), 1u);
+    return Messages.shown.empty() ? ShownMessage{} : Messages.shown.back();
 }
 
 std::string CoreTest::OnlyFrame() const

@@ -14,6 +14,25 @@ struct SentLog {
 
 extern SentLog Sent;
 
+// A message box that would have been shown.
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    int icon;
+    int buttons;
+    bool beep;
+    int owner;
+};
+
+struct MessageLog {
+    std::vector<ShownMessage> shown;
+    std::vector<int> answers;   // answers to give, in order; then kAnswerNo / kAnswerOk
+    // Called while a box is "on screen" (to test what happens meanwhile).
+    void (*whileShown)() = nullptr;
+};
+
+extern MessageLog Messages;
+
 // `s` written `n` times over.
 inline std::string Repeat(const std::string& s, int n)
 {
@@ -28,6 +47,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The only message shown since the test began; fails the test otherwise.
+    ShownMessage OnlyMessage() const;
     // The only frame written since the test began; fails the test otherwise.
     std::string OnlyFrame() const;
 };

@@ -1,0 +1,172 @@
+#include "files/settings_operations.h"
+
+#include <cstring>
+
+#include "files/settings_file.h"
+#include "link/message_ops.h"
+#include "protocol/device_model.h"
+
+FileUiOps FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+
+namespace {
+
+const char kErrorCaption[] = "エラー";
+
+FILE* OpenPath(const char* path, const char* mode)
+{
+    return FileUi.openFile ? FileUi.openFile(path, mode) : fopen(path, mode);
+}
+
+void NotifyPathChanged()
+{
+    if (FileUi.pathChanged)
+        FileUi.pathChanged();
+}
+
+void ShowFileError(const char* text, MessageIcon icon)
+{
+    ShowMessage({text, kErrorCaption, icon, kButtonsOk, true, kOwnerNone});
+}
+
+// A common file dialog that fails (rather than being cancelled) leaves the
+// program in no state to go on.
+void DialogFailed()
+{
+    ShowFileError("エラーが発生しました。アプリケーションを終了します。", kIconError);
+    if (FileUi.closeMainWindow)
+        FileUi.closeMainWindow();
+}
+
+const char* ReadErrorReason(SettingsFileResult result)
+{
+    switch (result) {
+    case kSettingsTooShort: return "ファイルが途中で終わっています";
+    case kSettingsNotANumber: return "数値が入るべき行に数値以外のものがあります";
+    case kSettingsOutOfRange: return "値が範囲外です";
+    case kSettingsTokenTooLong: return "タイトルまたはパスワードが長すぎます";
+    case kSettingsTooLarge: return "設定データファイルとしては大きすぎます";
+    default: return "ファイルを読み込めませんでした";
+    }
+}
+
+// Writes the model to `path`; reports and returns false when that fails.
+bool WriteTo(const char* path)
+{
+    FILE* file = OpenPath(path, "wb");
+    bool written = false;
+    if (file) {
+        written = WriteSettingsFile(file, DeviceModel) == kSettingsOk;
+        written = fclose(file) == 0 && written;
+    }
+    if (!written) {
+        ShowFileError("ファイルを開くことができませんでした。", kIconError);
+        return false;
+    }
+    SettingsModified = 0;
+    return true;
+}
+
+void SetCurrentPath(const char* path)
+{
+    snprintf(CurrentFilePath, sizeof CurrentFilePath, "%s", path);
+    NotifyPathChanged();
+}
+
+} // namespace
+
+void FormatMainWindowTitle(char* title, size_t size)
+{
+    snprintf(title, size, "KVR2840E ver.1.00   %s", CurrentFilePath);
+}
+
+bool ConfirmDiscardChanges()
+{
+    if (!SettingsModified)
+        return true;
+    const int answer = ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認",
+                                    kIconQuestion, kButtonsYesNo, false, kOwnerMainWindow});
+    SettingsModified = 0;
+    if (answer != kAnswerYes)
+        return true;
+    if (FileSave())
+        return true;
+    SettingsModified = 1;
+    return false;
+}
+
+void FileNew()
+{
+    if (!ConfirmDiscardChanges())
+        return;
+    CurrentFilePath[0] = '\0';
+    ResetModelForNewSettings(DeviceModel);
+    NotifyPathChanged();
+}
+
+void FileOpen()
+{
+    if (!ConfirmDiscardChanges())
+        return;
+
+    char chosen[kFilePathBytes];
+    snprintf(chosen, sizeof chosen, "%s", CurrentFilePath);
+    FILE* file = nullptr;
+    for (;;) {
+        const int result = FileUi.chooseOpenPath ? FileUi.chooseOpenPath(chosen, sizeof chosen)
+                                                 : kChooseCancelled;
+        if (result == kChooseFailed)
+            return DialogFailed();
+        if (result != kChooseOk)
+            return;   // cancelled: the current file stays
+        file = OpenPath(chosen, "rb");
+        if (file)
+            break;
+        ShowFileError("指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",
+                      kIconWarning);
+    }
+
+    const SettingsFileError error = ReadSettingsFile(file, DeviceModel);
+    fclose(file);
+    if (error.result != kSettingsOk) {
+        char text[512];
+        if (error.line > 0)
+            snprintf(text, sizeof text,
+                     "設定データファイルとして読み込めませんでした。\n%s（%d 行目）。\n設定は変更されていません。",
+                     ReadErrorReason(error.result), error.line);
+        else
+            snprintf(text, sizeof text, "設定データファイルとして読み込めませんでした。\n%s。\n設定は変更されていません。",
+                     ReadErrorReason(error.result));
+        ShowFileError(text, kIconError);
+        return;
+    }
+    SettingsModified = 0;
+    SetCurrentPath(chosen);
+}
+
+bool FileSave()
+{
+    if (CurrentFilePath[0] == '\0')
+        return FileSaveAs();
+    if (!WriteTo(CurrentFilePath))
+        return false;
+    NotifyPathChanged();
+    return true;
+}
+
+bool FileSaveAs()
+{
+    char chosen[kFilePathBytes];
+    snprintf(chosen, sizeof chosen, "%s", CurrentFilePath);
+    const int result = FileUi.chooseSavePath ? FileUi.chooseSavePath(chosen, sizeof chosen)
+                                             : kChooseCancelled;
+    if (result == kChooseFailed) {
+        DialogFailed();
+        return false;
+    }
+    if (result != kChooseOk)
+        return false;
+    if (!WriteTo(chosen))
+        return false;
+    SetCurrentPath(chosen);
+    return true;
+}
