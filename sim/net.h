@@ -1,0 +1,42 @@
+// The little of BSD sockets and Winsock the simulator needs, behind one set of
+// functions: TCP listening, accepting, connecting, non-blocking transfer and
+// one blocking wait over many handles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A socket, or on POSIX any file descriptor (the pty, the wake pipe).
+using SimHandle = intptr_t;
+constexpr SimHandle kNoHandle = -1;
+
+bool StartNetworking(std::string& error);
+void StopNetworking();
+
+// Listens on `address`:`port` (port 0: any free port; the port taken is
+// returned in `boundPort`). Non-blocking.
+SimHandle ListenTcp(const char* address, int port, int& boundPort, std::string& error);
+// A pending connection, non-blocking; kNoHandle when none is pending.
+SimHandle AcceptTcp(SimHandle listener);
+// Connects within `timeoutMs`; the socket is non-blocking afterwards.
+SimHandle ConnectTcp(const char* host, int port, int timeoutMs, std::string& error);
+void CloseSocket(SimHandle socket);
+
+// > 0: bytes received; 0: nothing now; -1: closed by the peer or failed.
+int ReceiveSome(SimHandle socket, char* buffer, int capacity);
+// Bytes taken (0 when the socket takes nothing now); -1: failed.
+int SendSome(SimHandle socket, const char* data, int count);
+
+struct WaitItem {
+    SimHandle handle;
+    bool wantWrite;
+    bool readable;   // out: data, a connection, or a hang-up to read
+    bool writable;   // out
+};
+
+// Blocks until an item is ready or `timeoutMs` passes (-1: no limit).
+// An interrupted wait (a signal) returns with nothing ready.
+void WaitForItems(WaitItem* items, int count, int timeoutMs);
+
+// Milliseconds of a monotonic clock.
+int64_t MonotonicMs();

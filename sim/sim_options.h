@@ -1,0 +1,37 @@
+// The simulator's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "protocol/device_model.h"
+#include "sim/unit_link.h"
+
+struct SimOptions {
+    bool help = false;
+
+    bool pty = false;
+    std::string ptyLink;          // where to keep a symlink to the pty; empty = none
+    std::string serialDevice;     // a real port: /dev/ttyS0, COM3 ...
+    std::vector<int> rs485Addresses;   // empty = one RS-232C unit
+
+    int listenPort = -1;          // -1 = no listening unit; 0 = any free port
+    std::string bindAddress = "127.0.0.1";
+    std::string connectHost;      // empty = no connecting units
+    int connectPort = 0;
+    int units = 1;                // connections to the PC's server
+
+    SimFaults faults;
+    bool lostInputs[kMaxChannels] = {};
+    int flapSeconds = 0;
+
+    std::string logPath;
+    int seconds = 0;              // 0 = until stopped
+    char firmwareVersion[5] = "1.00";
+};
+
+// Parses argv[1..]. On failure returns false with a message for the user.
+bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
+
+// The text of --help.
+const char* SimHelpText();

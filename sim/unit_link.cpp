@@ -1,0 +1,198 @@
+#include "sim/unit_link.h"
+
+#include <cstring>
+
+namespace {
+
+const char* LineErrorWord(LineError error)
+{
+    switch (error) {
+    case kLineErrorFraming: return "E0";
+    case kLineErrorParity: return "E1";
+    case kLineErrorOverrun: return "E2";
+    default: return "E3";
+    }
+}
+
+// One unit's answer to one command line.
+void AnswerCommand(SimUnit& unit, const char* command, int length, const LinkEndpoint& link,
+                   bool broadcast, int64_t nowMs, const SimFaults& faults, UnitReply& reply)
+{
+    if (link.lineError != kLineErrorNone) {
+        WriteStatusReply(LineErrorWord(link.lineError), reply);
+        return;
+    }
+    if (link.lineOverlong) {
+        WriteStatusReply("E3", reply);
+        return;
+    }
+    if (!broadcast) {
+        ++unit.commandCount;
+        if (faults.errorEvery > 0 && unit.commandCount % faults.errorEvery == 0) {
+            WriteStatusReply("E3", reply);
+            return;
+        }
+    }
+    const bool notice = faults.statusWord[0] != '\0';
+    if (InterpretCommand(unit, command, length, link.kind, !notice, nowMs, reply) == kCommandSet && notice)
+        WriteStatusReply(faults.statusWord, reply);
+}
+
+void QueueReply(LinkEndpoint& link, const char* prefix, const UnitReply& reply, int64_t nowMs,
+                const SimFaults& faults)
+{
+    if (faults.noReply)
+        return;
+    std::string bytes(prefix);
+    bytes.append(reply.text, static_cast<size_t>(reply.length));
+    int64_t due = nowMs + faults.replyDelayMs;
+    // Replies never overtake each other, whatever their delays.
+    if (!link.outbox.empty() && link.outbox.back().dueMs > due)
+        due = link.outbox.back().dueMs;
+    if (faults.split) {
+        const size_t half = bytes.size() / 2;   // before the line feed, which is last
+        link.outbox.push_back({due, bytes.substr(0, half)});
+        link.outbox.push_back({due + kSplitGapMs, bytes.substr(half)});
+    } else {
+        link.outbox.push_back({due, std::move(bytes)});
+    }
+}
+
+void LogLine(FILE* log, const char* text, int length)
+{
+    if (!log)
+        return;
+    fwrite(text, 1, static_cast<size_t>(length), log);
+    fputc('\n', log);
+    fflush(log);
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+void HandleLine(LinkEndpoint& link, int64_t nowMs, const SimFaults& faults, FILE* log)
+{
+    int length = link.lineLength;
+    if (length > 0 && link.line[length - 1] == '\r')
+        --length;
+    if (length == 0 && !link.lineOverlong && link.lineError == kLineErrorNone)
+        return;
+    LogLine(log, link.line, length);
+
+    UnitReply reply;
+    if (!link.rs485) {
+        if (link.units.empty())
+            return;
+        AnswerCommand(*link.units[0].unit, link.line, length, link, false, nowMs, faults, reply);
+        QueueReply(link, "", reply, nowMs, faults);
+        return;
+    }
+
+    // On the bus a command begins with the two-digit address of its unit, or
+    // "FF" for all of them; a line for nobody here is left unanswered.
+    if (length < 2)
+        return;
+    const char* command = link.line + 2;
+    const int commandLength = length - 2;
+    if (link.line[0] == 'F' && link.line[1] == 'F') {
+        // Every unit applies a broadcast; none answers it.
+        for (const BusUnit& bus : link.units)
+            AnswerCommand(*bus.unit, command, commandLength, link, true, nowMs, faults, reply);
+        return;
+    }
+    if (!IsDigit(link.line[0]) || !IsDigit(link.line[1]))
+        return;
+    const int address = (link.line[0] - '0') * 10 + (link.line[1] - '0');
+    for (const BusUnit& bus : link.units) {
+        if (bus.address != address)
+            continue;
+        AnswerCommand(*bus.unit, command, commandLength, link, false, nowMs, faults, reply);
+        const char prefix[3] = {link.line[0], link.line[1], '\0'};
+        QueueReply(link, prefix, reply, nowMs, faults);
+        return;
+    }
+}
+
+} // namespace
+
+void FeedLink(LinkEndpoint& link, const char* bytes, int count, int64_t nowMs, const SimFaults& faults,
+              FILE* log)
+{
+    for (int i = 0; i < count; ++i) {
+        const char c = bytes[i];
+        if (c == '\n') {
+            HandleLine(link, nowMs, faults, log);
+            link.lineLength = 0;
+            link.lineOverlong = false;
+            link.lineError = kLineErrorNone;
+            continue;
+        }
+        if (link.lineLength < kCommandLineBytes - 1) {
+            link.line[link.lineLength++] = c;
+            link.line[link.lineLength] = '\0';
+        } else {
+            // Too long for any command: keep its beginning (the address) and
+            // refuse it when its end arrives.
+            link.lineOverlong = true;
+        }
+    }
+}
+
+void MarkLineError(LinkEndpoint& link, LineError error)
+{
+    if (link.lineError == kLineErrorNone)
+        link.lineError = error;
+}
+
+int64_t NextWriteDue(const LinkEndpoint& link)
+{
+    return link.outbox.empty() ? kNever : link.outbox.front().dueMs;
+}
+
+int DueBytes(const LinkEndpoint& link, int64_t nowMs, const char** data)
+{
+    if (link.outbox.empty() || link.outbox.front().dueMs > nowMs)
+        return 0;
+    const std::string& bytes = link.outbox.front().bytes;
+    *data = bytes.data() + link.headWritten;
+    return static_cast<int>(bytes.size() - link.headWritten);
+}
+
+void ConsumeBytes(LinkEndpoint& link, int count)
+{
+    if (link.outbox.empty() || count <= 0)
+        return;
+    link.headWritten += static_cast<size_t>(count);
+    if (link.headWritten >= link.outbox.front().bytes.size()) {
+        link.outbox.pop_front();
+        link.headWritten = 0;
+    }
+}
+
+bool ParseAddressList(const char* text, std::vector<int>& addresses)
+{
+    addresses.clear();
+    const char* p = text;
+    while (true) {
+        int digits = 0;
+        int value = 0;
+        while (IsDigit(*p) && digits < 3) {
+            value = value * 10 + (*p - '0');
+            ++digits;
+            ++p;
+        }
+        if (digits == 0 || digits > 2 || value > 31)
+            return false;
+        for (int known : addresses)
+            if (known == value)
+                return false;
+        addresses.push_back(value);
+        if (*p == '\0')
+            return true;
+        if (*p != ',')
+            return false;
+        ++p;
+    }
+}
