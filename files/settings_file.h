@@ -13,7 +13,7 @@
 constexpr int kSettingsFileLines = 3647;
 // Paths are kept in UTF-8, so that any file name survives whatever the
 // Windows code page; the buffer takes the longest path the file dialogs give.
-constexpr int kFilePathBytes = 1024;
+constexpr int kFilePathBytes = 2048;
 
 // Full path of the file last opened or saved; empty when the set has none.
 extern char CurrentFilePath[kFilePathBytes];

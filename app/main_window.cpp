@@ -1,0 +1,231 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+#include "app/main_commands.h"
+#include "app/status_timer.h"
+#include "app/ui_text.h"
+#include "files/settings_file.h"
+#include "files/settings_operations.h"
+#include "link/link_state.h"
+#include "link/message_ops.h"
+#include "link/serial_link.h"
+#include "resources/resource.h"
+
+HWND MainWindow = nullptr;
+HWND OpenDialog = nullptr;
+
+namespace {
+
+constexpr UINT_PTR kStatusPollTimerId = 10;
+
+void StopStatusPolling()
+{
+    if (OpenDialog)
+        KillTimer(OpenDialog, kStatusPollTimerId);
+}
+
+void CloseOpenDialog()
+{
+    if (OpenDialog)
+        PostMessageW(OpenDialog, WM_CLOSE, 0, 0);
+}
+
+// After "エラーが発生しました。アプリケーションを終了します。" the program ends
+// as it said, without asking again.
+void ForceProgramEnd()
+{
+    if (MainWindow)
+        KillTimer(MainWindow, kStatusTimerId);
+    AppRunning = 0;
+    StopSerialReadThread();
+    PostQuitMessage(0);
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+void EnableItem(HMENU menu, UINT id, bool enabled)
+{
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// The program ends: nothing more is polled or received.
+void EndProgram(HWND window)
+{
+    if (!ConfirmProgramEnd())
+        return;
+    KillTimer(window, kStatusTimerId);
+    AppRunning = 0;
+    StopSerialReadThread();
+    PostQuitMessage(0);
+}
+
+// Dialogs that have not been built into this program yet do nothing.
+void RunDialog(int)
+{
+}
+
+} // namespace
+
+void UpdateMenuStates()
+{
+    HMENU menu = GetMenu(MainWindow);
+    if (!menu)
+        return;
+    const bool tcp = InterfaceKind == kInterfaceTcp;
+    EnableItem(menu, IDM_SERIAL_SETTINGS, !tcp);
+    EnableItem(menu, IDM_CLIENT_SERVER, tcp);
+    EnableItem(menu, IDM_TCP_SETTINGS, tcp);
+    EnableItem(menu, IDM_SLAVE_ADDRESS, IsRs485Link());
+    DrawMenuBar(MainWindow);
+}
+
+void UpdateMainWindowTitle()
+{
+    char title[kFilePathBytes + 32];
+    FormatMainWindowTitle(title, sizeof title);
+    SetWindowTextW(MainWindow, WideFromUtf8(title).c_str());
+}
+
+void RunMainCommand(int id)
+{
+    switch (id) {
+    case IDM_FILE_NEW: FileNew(); break;
+    case IDM_FILE_OPEN: FileOpen(); break;
+    case IDM_FILE_SAVE: FileSave(); break;
+    case IDM_FILE_SAVE_AS: FileSaveAs(); break;
+    case IDM_EXIT: EndProgram(MainWindow); break;
+    case IDM_ABOUT:
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), MainWindow, AboutProc, 0);
+        break;
+    case IDM_READ_ALL:
+        if (BroadcastGuardPasses())
+            RunDialog(IDD_READ_ALL);
+        break;
+    case IDM_IO_STATUS:
+        if (BroadcastGuardPasses())
+            RunDialog(IDD_IO_STATUS);
+        break;
+    case IDM_INTERFACE:
+        if (TcpGuardPasses())
+            RunDialog(IDD_INTERFACE);
+        break;
+    case IDM_CLIENT_SERVER:
+        if (TcpGuardPasses())
+            RunDialog(IDD_CLIENT_SERVER);
+        break;
+    case IDM_TCP_SETTINGS:
+        RunDialog(ClientServerMode == kModeServer ? IDD_TCP_SERVER : IDD_TCP_CLIENT);
+        break;
+    case IDM_UNIT_NETWORK:
+        if (InterfaceKind == kInterfaceTcp)
+            ShowError("インターフェイスをRS-232C/RS-485にしてください。");
+        else
+            RunDialog(IDD_UNIT_NETWORK);
+        break;
+    case IDM_DISPLAY_PATTERN: RunDialog(IDD_DISPLAY_PATTERN); break;
+    case IDM_AUTO_SWITCH: RunDialog(IDD_AUTO_SWITCH); break;
+    case IDM_VIDEO_OUTPUT: RunDialog(IDD_VIDEO_OUTPUT); break;
+    case IDM_SET_ALL: RunDialog(IDD_SET_ALL); break;
+    case IDM_SLAVE_ADDRESS: RunDialog(IDD_SLAVE_ADDRESS); break;
+    case IDM_SERIAL_SETTINGS: RunDialog(IDD_SERIAL_SETTINGS); break;
+    case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;
+    case IDM_TITLES: RunDialog(IDD_TITLES); break;
+    case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;
+    case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
+    case IDM_DATE_TIME_INPUT: RunDialog(IDD_DATE_TIME_INPUT); break;
+    case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
+    case IDM_TITLE_DISPLAY_INPUT: RunDialog(IDD_TITLE_DISPLAY_INPUT); break;
+    case IDM_TITLE_DISPLAY_OUTPUT: RunDialog(IDD_TITLE_DISPLAY_OUTPUT); break;
+    case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
+    case IDM_GLYPH_SMALL:
+    case IDM_GLYPH_MEDIUM:
+    case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
+    case IDM_TITLE_FONT_SIZE: RunDialog(IDD_TITLE_FONT_SIZE); break;
+    case IDM_TITLE_FINE_POSITION: RunDialog(IDD_TITLE_FINE_POSITION); break;
+    case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
+    case IDM_ALARM_INPUT: RunDialog(IDD_ALARM_INPUT); break;
+    case IDM_ALARM_VIDEO_OUTPUT: RunDialog(IDD_ALARM_VIDEO_OUTPUT); break;
+    case IDM_ALARM_SIGNAL_OUTPUT: RunDialog(IDD_ALARM_SIGNAL_OUTPUT); break;
+    default: break;
+    }
+}
+
+static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        AppRunning = 1;
+        INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                         ICC_STANDARD_CLASSES | ICC_INTERNET_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_CLOSE:
+        EndProgram(window);
+        return 0;
+    case WM_COMMAND:
+        RunMainCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kStatusTimerId)
+            StatusTimerTick();
+        return 0;
+    case WM_QUERY_MENU_STATE:
+        return static_cast<LRESULT>(GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance, const wchar_t* className)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KVR2840E));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KVR2840E), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title)
+{
+    MainWindow = CreateWindowExW(0, className, title,
+                                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                                 CW_USEDEFAULT, 0, 400, 80, nullptr, nullptr, instance, nullptr);
+    return MainWindow;
+}
+
+void InstallMainWindowServices()
+{
+    StatusWindowHooks = {StopStatusPolling, CloseOpenDialog};
+    FileUi.pathChanged = UpdateMainWindowTitle;
+    FileUi.closeMainWindow = ForceProgramEnd;
+}

@@ -1,0 +1,4 @@
+// The message sink of the Windows program: real message boxes.
+#pragma once
+
+void InstallMessageBoxes();

@@ -1,0 +1,87 @@
+// Every resource, template, control and command id of the program, shared by
+// the resource script and the code.
+#pragma once
+
+// Main window: menu, accelerators and window class name share 109.
+#define IDR_MAINFRAME               109
+#define IDS_APP_TITLE               103
+#define IDS_WINDOW_CLASS            109
+#define IDI_KVR2840E                138
+
+// About box.
+#define IDD_ABOUTBOX                103
+#define IDC_ABOUT_ICON              1000
+#define IDC_ABOUT_TEXT              1001
+
+// Menu commands.
+#define IDM_ABOUT                   104
+#define IDM_EXIT                    105
+#define IDM_FILE_NEW                32795
+#define IDM_FILE_OPEN               32796
+#define IDM_FILE_SAVE               32797
+#define IDM_FILE_SAVE_AS            32798
+#define IDM_DISPLAY_PATTERN         32778
+#define IDM_AUTO_SWITCH             32779
+#define IDM_VIDEO_OUTPUT            32783
+#define IDM_SET_ALL                 32784
+#define IDM_SLAVE_ADDRESS           32812
+#define IDM_READ_ALL                32786
+#define IDM_IO_STATUS               32809
+#define IDM_INTERFACE               32771
+#define IDM_SERIAL_SETTINGS         32772
+#define IDM_CLIENT_SERVER           32794
+#define IDM_TCP_SETTINGS            32773
+#define IDM_UNIT_NETWORK            32808
+
+// Commands without a menu item.
+#define IDM_DATE_TIME               32774
+#define IDM_TITLES                  32775
+#define IDM_TITLE_POSITION          32777
+#define IDM_PASSWORD                32782
+#define IDM_DATE_TIME_INPUT         32790
+#define IDM_DATE_TIME_OUTPUT        32791
+#define IDM_TITLE_DISPLAY_INPUT     32792
+#define IDM_TITLE_DISPLAY_OUTPUT    32793
+#define IDM_GLYPH_INSERT            32800
+#define IDM_GLYPH_SMALL             32801
+#define IDM_GLYPH_MEDIUM            32802
+#define IDM_GLYPH_LARGE             32803
+#define IDM_TITLE_FONT_SIZE         32804
+#define IDM_TITLE_FINE_POSITION     32805
+#define IDM_ALARM_SETTINGS          32813
+#define IDM_ALARM_INPUT             32814
+#define IDM_ALARM_VIDEO_OUTPUT      32815
+#define IDM_ALARM_SIGNAL_OUTPUT     32816
+
+// Dialog templates.
+#define IDD_DATE_TIME               129
+#define IDD_TITLES                  131
+#define IDD_TITLE_POSITION          133
+#define IDD_DISPLAY_PATTERN         134
+#define IDD_AUTO_SWITCH             135
+#define IDD_PASSWORD                137
+#define IDD_INTERFACE               141
+#define IDD_SERIAL_SETTINGS         142
+#define IDD_TCP_CLIENT              143
+#define IDD_VIDEO_OUTPUT            148
+#define IDD_SET_ALL                 152
+#define IDD_READ_ALL                153
+#define IDD_DATE_TIME_OUTPUT        159
+#define IDD_TITLE_DISPLAY_OUTPUT    160
+#define IDD_DATE_TIME_INPUT         161
+#define IDD_TITLE_DISPLAY_INPUT     162
+#define IDD_CLIENT_SERVER           167
+#define IDD_TCP_SERVER              170
+#define IDD_GLYPH_EDITOR            172
+#define IDD_GLYPH_INSERT            173
+#define IDD_TITLE_FONT_SIZE         176
+#define IDD_TITLE_FINE_POSITION     177
+#define IDD_IO_STATUS               180
+#define IDD_UNIT_NETWORK            181
+#define IDD_SLAVE_ADDRESS           183
+#define IDD_ALARM_SETTINGS          185
+#define IDD_ALARM_INPUT             186
+#define IDD_ALARM_VIDEO_OUTPUT      187
+#define IDD_ALARM_SIGNAL_OUTPUT     188
+
+#define IDC_STATIC                  -1

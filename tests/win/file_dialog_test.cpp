@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/ui_text.h"
+#include "files/file_dialogs_win32.h"
+#include "files/settings_file.h"
+#include "files/settings_operations.h"
+#include "link/message_ops.h"
+#include "protocol/device_model.h"
+#include "win_test_support.h"
+
+namespace {
+
+// Types a file name into a common file dialog and presses its OK button.
+void AnswerFileDialog(HWND dialog, const std::wstring& name)
+{
+    // The file name field: the combo box of the Explorer-style dialog, or
+    // the plain edit of the old style.
+    HWND field = GetDlgItem(dialog, 0x47C);
+    if (!field)
+        field = GetDlgItem(dialog, 0x480);
+    SetWindowTextW(field, name.c_str());
+    Sleep(100);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+    void SetUp() override
+    {
+        ResetModelToStartValues(DeviceModel);
+        CurrentFilePath[0] = '\0';
+        SettingsModified = 0;
+        InstallFileDialogs(nullptr);
+        RecordMessageBoxes();
+    }
+    void TearDown() override
+    {
+        MessageSink = nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(FileDialogTest, SaveAsAndOpenThroughTheRealDialogs)
+{
+    const std::wstring file = folder.path() + L"\\現場Ａ.dat";
+    DeviceModel.AutoSwitchPatternTable[7][8] = 61;
+    SettingsModified = 1;
+    {
+        WindowWatcher watcher(L"#32770", L"名前を付けて保存",
+                              [&](HWND dialog) { AnswerFileDialog(dialog, file); });
+        EXPECT_TRUE(FileSaveAs());
+        EXPECT_TRUE(watcher.found());
+    }
+    EXPECT_EQ(Wide(CurrentFilePath), file);
+    EXPECT_EQ(SettingsModified, 0);
+    FILE* written = _wfopen(file.c_str(), L"rb");
+    ASSERT_NE(written, nullptr);
+    fclose(written);
+
+    ResetModelToStartValues(DeviceModel);
+    CurrentFilePath[0] = '\0';
+    {
+        WindowWatcher watcher(L"#32770", L"ファイルを開く",
+                              [&](HWND dialog) { AnswerFileDialog(dialog, file); });
+        FileOpen();
+        EXPECT_TRUE(watcher.found());
+    }
+    EXPECT_TRUE(RecordedMessages.empty());
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[7][8], 61);
+    EXPECT_EQ(Wide(CurrentFilePath), file);
+}
+
+TEST_F(FileDialogTest, CancelledSaveAsKeepsEverything)
+{
+    snprintf(CurrentFilePath, sizeof CurrentFilePath, "%s", "earlier.dat");
+    SettingsModified = 1;
+    WindowWatcher watcher(L"#32770", L"名前を付けて保存",
+                          [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    EXPECT_FALSE(FileSaveAs());
+    EXPECT_TRUE(watcher.found());
+    EXPECT_STREQ(CurrentFilePath, "earlier.dat");
+    EXPECT_EQ(SettingsModified, 1);
+    EXPECT_TRUE(RecordedMessages.empty());
+}
+
+TEST_F(FileDialogTest, Utf8PathsOpen)
+{
+    const std::string path = Utf8FromWide((folder.path() + L"\\ｶﾀｶﾅと漢字.txs").c_str());
+    FILE* file = OpenFileUtf8(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    fputs("x", file);
+    fclose(file);
+    file = OpenFileUtf8(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(fgetc(file), 'x');
+    fclose(file);
+}

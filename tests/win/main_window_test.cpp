@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "files/settings_file.h"
+#include "files/settings_operations.h"
+#include "link/link_state.h"
+#include "link/message_box_win32.h"
+#include "link/message_ops.h"
+#include "resources/resource.h"
+#include "win_test_support.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        RegisterMainWindowClass(instance, L"KVR2840E");
+        CreateMainWindow(instance, L"KVR2840E", L"KVR2840E ver.1.00");
+        InstallMainWindowServices();
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(MainWindow, nullptr);
+        InterfaceKind = kInterfaceSerial;
+        ControlMode = kControlRs232c;
+        SlaveAddress = 0;
+        TcpConnected = 0;
+        RecordMessageBoxes();
+    }
+    void TearDown() override
+    {
+        MessageSink = nullptr;
+    }
+
+    static bool Grayed(UINT id)
+    {
+        const UINT state = GetMenuState(GetMenu(MainWindow), id, MF_BYCOMMAND);
+        // The query another process would use gives the same answer.
+        EXPECT_EQ(static_cast<UINT>(SendMessageW(MainWindow, WM_QUERY_MENU_STATE, id, 0)), state);
+        return (state & MF_GRAYED) != 0;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, CreationStartsTheProgram)
+{
+    EXPECT_EQ(AppRunning, 1);
+    RECT bounds;
+    GetWindowRect(MainWindow, &bounds);
+    EXPECT_EQ(bounds.right - bounds.left, 400);
+    EXPECT_EQ(bounds.bottom - bounds.top, 80);
+    const LONG style = GetWindowLongW(MainWindow, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+}
+
+TEST_F(MainWindowTest, MenuHasItsFivePopups)
+{
+    HMENU menu = GetMenu(MainWindow);
+    ASSERT_EQ(GetMenuItemCount(menu), 5);
+    const wchar_t* titles[] = {L"ﾌｧｲﾙ(&F)", L"設定", L"状態", L"通信", L"プロトコル"};
+    for (int i = 0; i < 5; ++i) {
+        wchar_t text[64];
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, titles[i]);
+    }
+    wchar_t text[64];
+    GetMenuStringW(menu, IDM_FILE_SAVE_AS, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"名前を付けて保存");
+    GetMenuStringW(menu, IDM_READ_ALL, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"設定項目の読み込み");
+    GetMenuStringW(menu, IDM_EXIT, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"ｱﾌﾟﾘｹｰｼｮﾝの終了");
+}
+
+TEST_F(MainWindowTest, MenuStatesFollowTheInterface)
+{
+    UpdateMenuStates();
+    EXPECT_FALSE(Grayed(IDM_SERIAL_SETTINGS));
+    EXPECT_TRUE(Grayed(IDM_CLIENT_SERVER));
+    EXPECT_TRUE(Grayed(IDM_TCP_SETTINGS));
+    EXPECT_TRUE(Grayed(IDM_SLAVE_ADDRESS));
+
+    ControlMode = kControlRs485;
+    UpdateMenuStates();
+    EXPECT_FALSE(Grayed(IDM_SERIAL_SETTINGS));
+    EXPECT_FALSE(Grayed(IDM_SLAVE_ADDRESS));
+
+    InterfaceKind = kInterfaceTcp;
+    UpdateMenuStates();
+    EXPECT_TRUE(Grayed(IDM_SERIAL_SETTINGS));
+    EXPECT_FALSE(Grayed(IDM_CLIENT_SERVER));
+    EXPECT_FALSE(Grayed(IDM_TCP_SETTINGS));
+    EXPECT_TRUE(Grayed(IDM_SLAVE_ADDRESS));
+    EXPECT_FALSE(Grayed(IDM_FILE_OPEN));
+}
+
+TEST_F(MainWindowTest, Guards)
+{
+    ControlMode = kControlRs485;
+    SlaveAddress = kSlaveBroadcast;
+    RunMainCommand(IDM_READ_ALL);
+    RunMainCommand(IDM_IO_STATUS);
+    ASSERT_EQ(RecordedMessages.size(), 2u);
+    EXPECT_EQ(RecordedMessages[0].text, "スレーブアドレスを「Broadcast」以外に設定してください。");
+    EXPECT_EQ(RecordedMessages[1].caption, "Error");
+
+    InterfaceKind = kInterfaceTcp;
+    RunMainCommand(IDM_UNIT_NETWORK);
+    ASSERT_EQ(RecordedMessages.size(), 3u);
+    EXPECT_EQ(RecordedMessages[2].text, "インターフェイスをRS-232C/RS-485にしてください。");
+
+    TcpConnected = 1;
+    RunMainCommand(IDM_INTERFACE);
+    RunMainCommand(IDM_CLIENT_SERVER);
+    ASSERT_EQ(RecordedMessages.size(), 5u);
+    EXPECT_EQ(RecordedMessages[4].text, "TCP/IPを切断してください。");
+}
+
+TEST_F(MainWindowTest, TitleShowsTheSettingsFile)
+{
+    snprintf(CurrentFilePath, sizeof CurrentFilePath, "%s", "C:\\現場\\設定.dat");
+    UpdateMainWindowTitle();
+    wchar_t title[256];
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_STREQ(title, L"KVR2840E ver.1.00   C:\\現場\\設定.dat");
+    CurrentFilePath[0] = '\0';
+    UpdateMainWindowTitle();
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_STREQ(title, L"KVR2840E ver.1.00   ");
+}
+
+TEST_F(MainWindowTest, AboutBoxOpensAndCloses)
+{
+    std::wstring text;
+    WindowWatcher watcher(L"#32770", L"ﾊﾞｰｼﾞｮﾝ情報", [&](HWND box) {
+        wchar_t line[128];
+        GetDlgItemTextW(box, IDC_ABOUT_TEXT, line, 128);
+        text = line;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    RunMainCommand(IDM_ABOUT);
+    EXPECT_TRUE(watcher.found());
+    EXPECT_EQ(text, L"KVR2840E  Version 1.00");
+}
+
+TEST_F(MainWindowTest, AcceleratorsOpenTheAboutBox)
+{
+    HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    ASSERT_NE(table, nullptr);
+    ACCEL entries[4];
+    ASSERT_EQ(CopyAcceleratorTableW(table, entries, 4), 2);
+    EXPECT_EQ(entries[0].key, '?');
+    EXPECT_EQ(entries[1].key, '/');
+    for (const ACCEL& entry : entries) {
+        if (&entry - entries >= 2)
+            break;
+        EXPECT_EQ(entry.cmd, IDM_ABOUT);
+        EXPECT_TRUE(entry.fVirt & FALT);
+        EXPECT_FALSE(entry.fVirt & FVIRTKEY);
+    }
+}
+
+TEST_F(MainWindowTest, RealMessageBoxesShowTheTexts)
+{
+    InstallMessageBoxes();
+    std::wstring text;
+    LONG exStyle = 0;
+    WindowWatcher watcher(L"#32770", L"Error", [&](HWND box) {
+        text = MessageBoxText(box);
+        exStyle = GetWindowLongW(box, GWL_EXSTYLE);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    ShowError("Miss! File Open");
+    EXPECT_TRUE(watcher.found());
+    EXPECT_EQ(text, L"Miss! File Open");
+
+    WindowWatcher question(L"#32770", L"保存確認", [&](HWND box) {
+        text = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    const int answer = ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認", kIconQuestion,
+                                    kButtonsYesNo, false, kOwnerMainWindow});
+    EXPECT_TRUE(question.found());
+    EXPECT_EQ(answer, kAnswerNo);
+    EXPECT_EQ(text, L"ファイルが変更されています。保存しますか？");
+}
