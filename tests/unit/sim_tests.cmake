@@ -1,0 +1,14 @@
+# The unit simulator's tests. The interpreter, live status, clock, link and
+# option tests use the simulator's library and run in both builds; the
+# process tests start the real simulator over a pseudo-terminal and loopback
+# TCP, so they are native only.
+kvr_add_test_program(sim_core_tests
+  sim_test_support.cpp
+  sim_interpreter_test.cpp
+  sim_live_status_test.cpp
+  sim_clock_test.cpp
+  sim_link_test.cpp
+  sim_options_test.cpp
+  sim_round_trip_test.cpp
+)
+target_link_libraries(sim_core_tests PRIVATE kvr_sim_core)
