@@ -12,3 +12,14 @@ kvr_add_test_program(sim_core_tests
   sim_round_trip_test.cpp
 )
 target_link_libraries(sim_core_tests PRIVATE kvr_sim_core)
+
+if(NOT WIN32)
+  kvr_add_test_program(sim_process_tests
+    sim_test_support.cpp
+    sim_process.cpp
+    sim_process_test.cpp
+  )
+  target_link_libraries(sim_process_tests PRIVATE kvr_sim_core)
+  target_compile_definitions(sim_process_tests PRIVATE KVR_SIM_PATH="$<TARGET_FILE:kvr2840e-sim>")
+  add_dependencies(sim_process_tests kvr2840e-sim)
+endif()
