@@ -25,7 +25,8 @@ xvfb_pid=""
 cleanup() {
   if [ -n "$xvfb_pid" ]; then
     # Let Wine's own processes leave the display before it goes away.
-    "$wineserver" -w 2>/dev/null
+    # Bounded: a wine server kept alive by something else must not hold us.
+    timeout 10 "$wineserver" -w 2>/dev/null
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
   fi

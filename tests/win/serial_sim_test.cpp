@@ -1,0 +1,173 @@
+// The serial link against the unit simulator, over a pseudo-terminal that
+// Wine maps to the COM port named by KVR_TEST_PORT. serial_sim_test.sh starts
+// a simulator for each scenario and runs the matching test.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/status_timer.h"
+#include "link/link_state.h"
+#include "link/serial_link.h"
+#include "link/transaction.h"
+#include "protocol/command_builder.h"
+#include "protocol/device_model.h"
+#include "win_test_support.h"
+
+namespace {
+
+std::vector<std::string> SimulatorLog()
+{
+    std::vector<std::string> lines;
+    const char* path = getenv("KVR_TEST_SIM_LOG");
+    FILE* file = path ? fopen(path, "rb") : nullptr;
+    if (!file)
+        return lines;
+    char line[700];
+    while (fgets(line, sizeof line, file)) {
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        lines.push_back(text);
+    }
+    fclose(file);
+    return lines;
+}
+
+// Waits for the outstanding command to end (real I/O: this is the end-to-end layer).
+bool WaitUntilAnswered(int milliseconds = 3000)
+{
+    for (int waited = 0; waited < milliseconds; waited += 10) {
+        if (!TransactionState.busy)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+class SerialSimTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* port = getenv("KVR_TEST_PORT");
+        if (!port)
+            GTEST_SKIP() << "run by serial_sim_test.sh";
+        RecordMessageBoxes();
+        ResetModelToStartValues(DeviceModel);
+        ResetTransaction();
+        TransactionState.completionCode = 0;
+        InterfaceKind = kInterfaceSerial;
+        ControlMode = kControlRs232c;
+        SlaveAddress = 0;
+        snprintf(PortNameTable[0], sizeof PortNameTable[0], "%s", port);
+        PortIndex = 0;
+        AppRunning = 1;
+        OpenSerialPort();
+        InstallSerialTransport();
+        ASSERT_TRUE(StartSerialReadThread());
+        // A fresh pseudo-terminal takes every line setting.
+        ASSERT_TRUE(RecordedMessages.empty()) << RecordedMessages.front().text;
+    }
+    void TearDown() override
+    {
+        AppRunning = 0;
+        StopSerialReadThread();
+        CloseSerialPort();
+    }
+
+    void Answered(int status, int completion)
+    {
+        ASSERT_TRUE(WaitUntilAnswered());
+        EXPECT_EQ(TransactionState.replyStatus, status);
+        EXPECT_EQ(TransactionState.completionCode, completion);
+        EXPECT_EQ(TransactionState.replyWait, 0);
+        TransactionState.completionCode = 0;
+    }
+};
+
+} // namespace
+
+TEST_F(SerialSimTest, Rs232cCommandsGoOutUnchanged)
+{
+    SlaveAddress = 7;   // no meaning on RS-232C
+    ASSERT_TRUE(SendVideoOutput(2));
+    Answered(kReplyGood, kCompletionSingle);
+    DeviceModel.DisplayPatternTable[4][15] = 63;
+    ASSERT_TRUE(SendPatternRow(4));
+    Answered(kReplyGood, kCompletionSingle);
+
+    // What was set comes back.
+    ResetModelToStartValues(DeviceModel);
+    ASSERT_TRUE(SendReadPattern(4));
+    Answered(kReplyGood, kCompletionSingle);
+    EXPECT_EQ(DeviceModel.DisplayPatternTable[4][15], 63);
+
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "OE03ON");
+    EXPECT_EQ(log[1], "OP05I01I02I03I04I05I06I07I08I09I10I11I12I13I14I15I64");
+    EXPECT_EQ(log[2], "ROP05");
+}
+
+TEST_F(SerialSimTest, Rs485AddressAndBroadcast)
+{
+    ControlMode = kControlRs485;
+    SlaveAddress = 7;
+    ASSERT_TRUE(SendVideoOutput(2));
+    Answered(kReplyGood, kCompletionSingle);
+
+    SlaveAddress = kSlaveBroadcast;
+    ASSERT_TRUE(SendVideoOutput(3));
+    // Completed at once: no unit answers a broadcast.
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+    Sleep(400);
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+
+    SlaveAddress = 7;
+    TransactionState.completionCode = 0;
+    ASSERT_TRUE(SendReadVideoOutputs());
+    Answered(kReplyGood, kCompletionSingle);
+
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "07OE03ON");
+    EXPECT_EQ(log[1], "FFOE04ON");
+    EXPECT_EQ(log[2], "07ROE");
+}
+
+TEST_F(SerialSimTest, ReplyFromAnotherAddressIsRefused)
+{
+    ControlMode = kControlRs485;
+    SlaveAddress = 7;
+    ASSERT_TRUE(SendReadVideoOutputs());
+    // The reply of unit 07 now comes from an address other than the selected one.
+    SlaveAddress = 8;
+    Answered(kReplyCommandError, 0);
+}
+
+TEST_F(SerialSimTest, AReplyInTwoPiecesIsTakenOnce)
+{
+    ASSERT_TRUE(SendReadCurrentPattern());
+    Sleep(60);
+    EXPECT_EQ(TransactionState.busy, 1);   // the first piece has no line feed
+    Answered(kReplyGood, kCompletionSingle);
+    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 0);
+}
+
+TEST_F(SerialSimTest, NoReplyEndsInNoConnect)
+{
+    ASSERT_TRUE(SendVideoOutput(2));
+    Sleep(500);
+    EXPECT_EQ(TransactionState.busy, 1);
+    for (int tick = 0; tick < 15; ++tick)
+        StatusTimerTick();
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "No Connect");
+    EXPECT_EQ(RecordedMessages[0].caption, "接続失敗");
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(SimulatorLog().size(), 1u);
+}

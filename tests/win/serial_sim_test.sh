@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Runs each serial scenario of serial_sim_test.exe against its own simulator:
+# a fresh pseudo-terminal for every run (a Linux pty takes the parity setting
+# only on its first open under Wine), mapped to a COM port in the build's Wine
+# prefix.
+# Usage: serial_sim_test.sh SIMULATOR TEST_EXE LAUNCHER
+set -u
+sim="$1"
+exe="$2"
+launcher="$3"
+[ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
+
+build_dir="$(pwd)"
+while [ "$build_dir" != "/" ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_dir="$(dirname "$build_dir")"; done
+export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+port=COM23
+work="$(mktemp -d)"
+sim_pid=""
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failed=0
+run() {
+  local filter="$1"
+  shift
+  rm -f "$work/sim.log" "$work/sim.out"
+  "$sim" --pty --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
+  sim_pid=$!
+  local pty=""
+  for _ in $(seq 1 100); do
+    pty="$(sed -n 's/^pty //p' "$work/sim.out" | head -n 1)"
+    [ -n "$pty" ] && break
+    sleep 0.05
+  done
+  if [ -z "$pty" ]; then
+    echo "simulator did not start: $(cat "$work/sim.out")"
+    failed=1
+    return
+  fi
+  # The mapping is read when the Wine server starts.
+  "$wine" reg add 'HKLM\Software\Wine\Ports' /v "$port" /t REG_SZ /d "$pty" /f >/dev/null 2>&1
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
+  KVR_TEST_PORT="$port" KVR_TEST_SIM_LOG="$("$wine" winepath -w "$work/sim.log" 2>/dev/null)" \
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$launcher" "$exe" --gtest_brief=1 --gtest_filter="$filter" || failed=1
+  kill "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=""
+}
+
+run 'SerialSimTest.Rs232cCommandsGoOutUnchanged'
+run 'SerialSimTest.Rs485AddressAndBroadcast' --rs485 7
+run 'SerialSimTest.ReplyFromAnotherAddressIsRefused' --rs485 7,8
+run 'SerialSimTest.AReplyInTwoPiecesIsTakenOnce' --split
+run 'SerialSimTest.NoReplyEndsInNoConnect' --no-reply
+
+"$wine" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1
+exit $failed
