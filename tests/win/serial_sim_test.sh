@@ -9,12 +9,13 @@ sim="$1"
 exe="$2"
 launcher="$3"
 [ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 build_dir="$(pwd)"
 while [ "$build_dir" != "/" ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_dir="$(dirname "$build_dir")"; done
 export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+source "$here/../../scripts/wine-com-port.sh"
+
 port=COM23
 work="$(mktemp -d)"
 sim_pid=""
@@ -31,23 +32,17 @@ run() {
   rm -f "$work/sim.log" "$work/sim.out"
   "$sim" --pty --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
   sim_pid=$!
-  local pty=""
-  for _ in $(seq 1 100); do
-    pty="$(sed -n 's/^pty //p' "$work/sim.out" | head -n 1)"
-    [ -n "$pty" ] && break
-    sleep 0.05
-  done
-  if [ -z "$pty" ]; then
+  local pty
+  if ! pty="$(wait_for_sim_pty "$work/sim.out")"; then
     echo "simulator did not start: $(cat "$work/sim.out")"
     failed=1
     return
   fi
-  # The mapping is read when the Wine server starts.
-  "$wine" reg add 'HKLM\Software\Wine\Ports' /v "$port" /t REG_SZ /d "$pty" /f >/dev/null 2>&1
-  "$wineserver" -k 2>/dev/null
-  "$wineserver" -w 2>/dev/null
-  KVR_TEST_PORT="$port" KVR_TEST_SIM_LOG="$("$wine" winepath -w "$work/sim.log" 2>/dev/null)" \
-    WINEDLLOVERRIDES="mscoree,mshtml=" "$launcher" "$exe" --gtest_brief=1 --gtest_filter="$filter" || failed=1
+  map_com_port "$port" "$pty"
+  local log
+  log="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/sim.log" 2>/dev/null)"
+  stop_wine_server
+  KVR_TEST_PORT="$port" KVR_TEST_SIM_LOG="$log" "$launcher" "$exe" --gtest_brief=1 --gtest_filter="$filter" || failed=1
   kill "$sim_pid" 2>/dev/null
   wait "$sim_pid" 2>/dev/null
   sim_pid=""
@@ -59,5 +54,6 @@ run 'SerialSimTest.ReplyFromAnotherAddressIsRefused' --rs485 7,8
 run 'SerialSimTest.AReplyInTwoPiecesIsTakenOnce' --split
 run 'SerialSimTest.NoReplyEndsInNoConnect' --no-reply
 
-"$wine" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1
+WINEDEBUG=-all "$kvr_wine" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1
+stop_wine_server
 exit $failed

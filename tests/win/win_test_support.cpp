@@ -51,6 +51,7 @@ namespace {
 struct Search {
     const wchar_t* className;
     const wchar_t* title;
+    DWORD processId;
     HWND found;
 };
 
@@ -59,7 +60,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
     Search* search = reinterpret_cast<Search*>(lParam);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window))
+    if (process != search->processId || !IsWindowVisible(window))
         return TRUE;
     wchar_t className[64];
     wchar_t title[256];
@@ -74,11 +75,11 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
 
 } // namespace
 
-HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds)
+HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds, DWORD processId)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search = {className, title, nullptr};
+        Search search = {className, title, processId ? processId : GetCurrentProcessId(), nullptr};
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
@@ -86,6 +87,29 @@ HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseco
             return nullptr;
         Sleep(50);
     }
+}
+
+static BOOL CALLBACK DescribeWindow(HWND window, LPARAM lParam)
+{
+    auto* list = reinterpret_cast<std::pair<DWORD, std::string>*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != list->first)
+        return TRUE;
+    wchar_t className[64];
+    wchar_t title[256];
+    GetClassNameW(window, className, 64);
+    GetWindowTextW(window, title, 256);
+    list->second += Utf8FromWide(className) + " '" + Utf8FromWide(title) + "'" +
+                    (IsWindowVisible(window) ? " visible" : " hidden") + "\n";
+    return TRUE;
+}
+
+std::string DescribeWindows(DWORD processId)
+{
+    std::pair<DWORD, std::string> list(processId, "");
+    EnumWindows(DescribeWindow, reinterpret_cast<LPARAM>(&list));
+    return list.second.empty() ? "no windows\n" : list.second;
 }
 
 std::wstring MessageBoxText(HWND box)

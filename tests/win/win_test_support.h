@@ -22,9 +22,13 @@ private:
     std::wstring path_;
 };
 
-// Waits up to `milliseconds` for a top-level window of `className` whose
-// title is `title` and that belongs to this process.
-HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds);
+// Waits up to `milliseconds` for a visible top-level window of `className`
+// whose title is `title` (any title when null) and that belongs to the process
+// `processId` (this process when 0).
+HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds, DWORD processId = 0);
+
+// "class 'title' visible" for every top-level window of a process, for failure messages.
+std::string DescribeWindows(DWORD processId);
 
 // The text of a message box (its static with id 0xFFFF).
 std::wstring MessageBoxText(HWND box);

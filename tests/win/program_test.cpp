@@ -1,0 +1,169 @@
+// The whole program from outside: KVR2840E.exe is started in a folder of its
+// own with the serial interface on the port where program_test.sh put the
+// simulator, and driven through window messages as a user's clicks would.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/main_window.h"
+#include "resources/resource.h"
+#include "win_test_support.h"
+
+namespace {
+
+struct Program {
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+};
+
+std::wstring ProgramPath()
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    for (int up = 0; up < 3; ++up)
+        path = path.substr(0, path.find_last_of(L'\\'));
+    return path + L"\\KVR2840E.exe";
+}
+
+bool Start(Program& program, const std::wstring& folder)
+{
+    std::wstring command = L"\"" + ProgramPath() + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &program.process))
+        return false;
+    WaitForInputIdle(program.process.hProcess, 10000);
+    return true;
+}
+
+DWORD WaitForExit(const Program& program, int milliseconds)
+{
+    if (WaitForSingleObject(program.process.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(program.process.hProcess, &code);
+    return code;
+}
+
+void Release(Program& program)
+{
+    if (program.process.hProcess) {
+        if (WaitForSingleObject(program.process.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(program.process.hProcess, 1);
+        CloseHandle(program.process.hProcess);
+        CloseHandle(program.process.hThread);
+        program.process = {};
+    }
+}
+
+std::wstring Title(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+bool Grayed(HWND window, UINT id)
+{
+    const LRESULT state = SendMessageW(window, WM_QUERY_MENU_STATE, id, 0);
+    return (static_cast<UINT>(state) & MF_GRAYED) != 0;
+}
+
+} // namespace
+
+class ProgramTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+    Program program;
+
+    void SetUp() override
+    {
+        const char* index = getenv("KVR_TEST_COM_INDEX");
+        if (!index)
+            GTEST_SKIP() << "run by program_test.sh";
+        FILE* ini = _wfopen((folder.path() + L"\\KVR2840E.ini").c_str(), L"wb");
+        ASSERT_NE(ini, nullptr);
+        fprintf(ini, "[KVR2840E_section]\r\ninterface_set=0\r\ncontrol=0\r\ncom_port=%s\r\n", index);
+        fclose(ini);
+        ASSERT_TRUE(Start(program, folder.path()));
+        program.window = WaitForWindow(L"KVR2840E", nullptr, 15000, program.process.dwProcessId);
+        ASSERT_NE(program.window, nullptr) << "process " << program.process.dwProcessId << ":\n"
+                                           << DescribeWindows(program.process.dwProcessId);
+    }
+    void TearDown() override
+    {
+        Release(program);
+    }
+};
+
+TEST_F(ProgramTest, StartsOnTheSerialLinkAndEndsCleanly)
+{
+    EXPECT_EQ(Title(program.window), L"KVR2840E ver.1.00");
+    RECT bounds;
+    GetWindowRect(program.window, &bounds);
+    EXPECT_EQ(bounds.right - bounds.left, 400);
+
+    // The port opened with all its settings: no "Miss!" box came up.
+    EXPECT_EQ(WaitForWindow(L"#32770", nullptr, 1500, program.process.dwProcessId), nullptr);
+
+    EXPECT_FALSE(Grayed(program.window, IDM_SERIAL_SETTINGS));
+    EXPECT_TRUE(Grayed(program.window, IDM_CLIENT_SERVER));
+    EXPECT_TRUE(Grayed(program.window, IDM_TCP_SETTINGS));
+    EXPECT_TRUE(Grayed(program.window, IDM_SLAVE_ADDRESS));
+    EXPECT_FALSE(Grayed(program.window, IDM_READ_ALL));
+
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+}
+
+TEST_F(ProgramTest, ASecondCopyIsRefused)
+{
+    Program second;
+    ASSERT_TRUE(Start(second, folder.path()));
+    HWND box = WaitForWindow(L"#32770", L"２重起動防止", 15000, second.process.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"２重に起動はできません");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForExit(second, 10000), 0u);
+    Release(second);
+
+    // The first copy goes on.
+    EXPECT_TRUE(IsWindow(program.window));
+    EXPECT_EQ(WaitForSingleObject(program.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+}
+
+TEST_F(ProgramTest, SaveAsFromTheFileMenu)
+{
+    const std::wstring file = folder.path() + L"\\site.dat";
+    PostMessageW(program.window, WM_COMMAND, IDM_FILE_SAVE_AS, 0);
+    HWND dialog = WaitForWindow(L"#32770", L"名前を付けて保存", 15000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr);
+    HWND field = GetDlgItem(dialog, 0x47C);
+    if (!field)
+        field = GetDlgItem(dialog, 0x480);
+    SetWindowTextW(field, file.c_str());
+    Sleep(100);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+
+    std::wstring expected = L"KVR2840E ver.1.00   " + file;
+    for (int waited = 0; waited < 10000 && Title(program.window) != expected; waited += 50)
+        Sleep(50);
+    EXPECT_EQ(Title(program.window), expected);
+
+    FILE* saved = _wfopen(file.c_str(), L"rb");
+    ASSERT_NE(saved, nullptr);
+    int lines = 0;
+    for (int c; (c = fgetc(saved)) != EOF;)
+        lines += c == '\n';
+    fclose(saved);
+    EXPECT_EQ(lines, 3647);
+
+    PostMessageW(program.window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+}
