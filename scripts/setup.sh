@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds and tests with, when any is missing.
+# Installs the Debian packages the project builds and tests with, when any is
+# missing (with --demo, also those the demo needs).
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -8,6 +9,10 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 xvfb
 )
+# The demo also shows Japanese text and takes a screenshot.
+if [ "${1:-}" = "--demo" ]; then
+  packages+=(fonts-ipafont-gothic imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
