@@ -11,8 +11,8 @@
 #include "sim/waker.h"
 
 // The COM port is opened for overlapped I/O and served by one worker thread,
-// which waits on the port and on write requests together and hands received
-// bytes over under a lock. The main loop learns of them from the waker.
+// which waits for received bytes and for write requests together and hands
+// what arrived over under a lock. The main loop learns of it from the waker.
 struct SerialPort {
     HANDLE port = INVALID_HANDLE_VALUE;
     HANDLE readDone = nullptr;      // overlapped read completed
@@ -48,13 +48,9 @@ LineError LineErrorOf(DWORD errors)
 
 void Deliver(SerialPort* p, const char* bytes, DWORD count)
 {
-    DWORD errors = 0;
-    ClearCommError(p->port, &errors, nullptr);
     {
         std::lock_guard<std::mutex> guard(p->lock);
         p->received.append(bytes, count);
-        if (p->receivedError == kLineErrorNone)
-            p->receivedError = LineErrorOf(errors);
     }
     PokeWaker();
 }
@@ -87,9 +83,47 @@ bool WriteQueued(SerialPort* p)
     return GetOverlappedResult(p->port, &write, &written, TRUE) != 0;
 }
 
-void Work(SerialPort* p)
+// Reads exactly what the driver has queued (a read of more could stay
+// pending on some drivers until more bytes come); false when the port failed.
+bool ReadQueued(SerialPort* p)
 {
     char buffer[512];
+    while (true) {
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (!ClearCommError(p->port, &errors, &status))
+            return false;
+        const LineError error = LineErrorOf(errors);
+        if (error != kLineErrorNone) {
+            std::lock_guard<std::mutex> guard(p->lock);
+            if (p->receivedError == kLineErrorNone)
+                p->receivedError = error;
+        }
+        if (status.cbInQue == 0)
+            return true;
+        const DWORD want = status.cbInQue < sizeof buffer ? status.cbInQue : static_cast<DWORD>(sizeof buffer);
+        OVERLAPPED read = {};
+        read.hEvent = p->readDone;
+        ResetEvent(p->readDone);
+        DWORD got = 0;
+        if (!ReadFile(p->port, buffer, want, &got, &read)) {
+            if (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(p->port, &read, &got, TRUE))
+                return false;
+        }
+        if (got == 0)
+            return true;
+        Deliver(p, buffer, got);
+    }
+}
+
+// Keeps one read of a single byte pending, so that the thread sleeps until a
+// byte arrives (no read time-outs are set), and then takes the rest of the
+// queue. Write requests are served in between. The stop event ends it.
+// (Waiting for the receive-character event instead would spin on drivers
+// that abort pending event waits, as Wine does on a pty.)
+void Work(SerialPort* p)
+{
+    char first = 0;
     OVERLAPPED read = {};
     read.hEvent = p->readDone;
     bool reading = false;
@@ -97,9 +131,13 @@ void Work(SerialPort* p)
         if (!reading) {
             ResetEvent(p->readDone);
             DWORD got = 0;
-            if (ReadFile(p->port, buffer, sizeof buffer, &got, &read)) {
-                if (got > 0)
-                    Deliver(p, buffer, got);
+            if (ReadFile(p->port, &first, 1, &got, &read)) {
+                if (got == 1)
+                    Deliver(p, &first, 1);
+                if (!ReadQueued(p)) {
+                    Fail(p);
+                    return;
+                }
                 continue;
             }
             if (GetLastError() != ERROR_IO_PENDING) {
@@ -116,21 +154,20 @@ void Work(SerialPort* p)
             GetOverlappedResult(p->port, &read, &ignored, TRUE);
             return;
         }
+        bool ok = true;
         if (which == WAIT_OBJECT_0 + 1) {
             DWORD got = 0;
             reading = false;
-            if (!GetOverlappedResult(p->port, &read, &got, FALSE)) {
-                Fail(p);
-                return;
-            }
-            if (got > 0)
-                Deliver(p, buffer, got);
+            ok = GetOverlappedResult(p->port, &read, &got, FALSE) != 0;
+            if (ok && got == 1)
+                Deliver(p, &first, 1);
+            ok = ok && ReadQueued(p);
         } else if (which == WAIT_OBJECT_0 + 2) {
-            if (!WriteQueued(p)) {
-                Fail(p);
-                return;
-            }
+            ok = WriteQueued(p);
         } else {
+            ok = false;
+        }
+        if (!ok) {
             Fail(p);
             return;
         }
@@ -189,13 +226,9 @@ SerialPort* OpenDeviceSerial(const std::string& device, std::string& error)
                 device.c_str());
     }
 
-    // A read returns as soon as a byte is there; an idle line ends it after a
-    // minute, and the worker simply reads again.
+    // No time-outs: a read ends when its bytes are there, a write when it
+    // has been sent.
     COMMTIMEOUTS timeouts = {};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 60000;
-    timeouts.WriteTotalTimeoutConstant = 0;
     SetCommTimeouts(handle, &timeouts);
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
 
@@ -220,6 +253,8 @@ void CloseSerial(SerialPort* p)
         return;
     if (p->worker.joinable()) {
         SetEvent(p->stop);
+        // A write held back by the PC's XOFF must not keep us from ending.
+        CancelIoEx(p->port, nullptr);
         p->worker.join();
     }
     for (HANDLE h : {p->readDone, p->writeDone, p->writeWanted, p->stop})
