@@ -22,6 +22,11 @@ OVERLAPPED WriteOverlapped;
 bool WritePending = false;
 
 HANDLE ReadThread = nullptr;
+// Back-off after a failed wait: short at first, longer while waits keep
+// failing (Wine cannot watch a pseudo-terminal's modem lines, so there every
+// wait fails and the thread polls), back to short when bytes arrive.
+constexpr DWORD kFirstBackOffMs = 5;
+constexpr DWORD kLongestBackOffMs = 50;
 HANDLE StopEvent = nullptr;
 
 void FinishPendingWrite()
@@ -77,6 +82,7 @@ DWORD WINAPI SerialReadThread(void*)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE watched = INVALID_HANDLE_VALUE;
+    DWORD backOff = kFirstBackOffMs;
 
     while (AppRunning) {
         // The port can be replaced by the user-interface thread: always use
@@ -93,29 +99,33 @@ DWORD WINAPI SerialReadThread(void*)
             watched = port;
         }
 
+        // Wait for a received character. A failed wait backs off (the stop
+        // request still ends the back-off) and the input queue is looked at
+        // either way, so nothing is left waiting.
         DWORD mask = 0;
+        bool waited = false;
         ResetEvent(overlapped.hEvent);
-        if (!WaitCommEvent(port, &mask, &overlapped)) {
-            if (GetLastError() != ERROR_IO_PENDING) {
-                ClearPortErrors(port);
-                Sleep(10);   // a port in a bad state must not make this loop spin
-                continue;
-            }
+        if (WaitCommEvent(port, &mask, &overlapped)) {
+            waited = true;
+        } else if (GetLastError() == ERROR_IO_PENDING) {
             if (!WaitForIo(overlapped.hEvent)) {
                 CancelIo(port);
                 break;
             }
             DWORD ignored = 0;
-            if (!GetOverlappedResult(port, &overlapped, &ignored, FALSE)) {
-                ClearPortErrors(port);
-                continue;
-            }
+            waited = GetOverlappedResult(port, &overlapped, &ignored, FALSE) != FALSE;
+        }
+        if (!waited || !(mask & EV_RXCHAR)) {
+            ClearPortErrors(port);
+            if (WaitForSingleObject(StopEvent, backOff) == WAIT_OBJECT_0)
+                break;
+            backOff = backOff * 2 > kLongestBackOffMs ? kLongestBackOffMs : backOff * 2;
         }
 
         DWORD errors = 0;
         COMSTAT status = {};
         ClearCommError(port, &errors, &status);
-        if (!(mask & EV_RXCHAR) || status.cbInQue == 0)
+        if (status.cbInQue == 0)
             continue;
 
         DWORD wanted = status.cbInQue < sizeof readBuffer ? status.cbInQue : sizeof readBuffer;
@@ -135,8 +145,10 @@ DWORD WINAPI SerialReadThread(void*)
                 continue;
             }
         }
-        if (got > 0)
+        if (got > 0) {
             FeedSerialBytes(lines, readBuffer, static_cast<int>(got));
+            backOff = kFirstBackOffMs;
+        }
     }
 
     HANDLE port = PortHandle.load();

@@ -56,7 +56,7 @@ struct IoStatusRecord {
     int previousOutputChannel[kOutputCount];
     int outputSource[kOutputCount];            // 255 = an input, else the 0-based auto-switch pattern
     int previousOutputSource[kOutputCount];
-    int videoLoss[kMaxChannels];               // 1 = no video on the input
+    int videoLoss[kMaxChannels];               // 1 = video present ("N"), 0 = video lost ("F")
     int previousVideoLoss[kMaxChannels];
 };
 

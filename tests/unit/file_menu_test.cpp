@@ -48,10 +48,23 @@ int ChooseSave(char* path, size_t size)
 void TitleChanged() { ++Script.titleChanges; }
 void CloseMain() { ++Script.mainWindowCloses; }
 
-const char* kFileA = "file_menu_test_a.dat";
-const char* kFileB = "file_menu_test_b.dat";
+// Files of the running test: ctest runs the cases in parallel processes in
+// one folder, so each case has names of its own.
+std::string FileA;
+std::string FileB;
+const char* kFileA = nullptr;
+const char* kFileB = nullptr;
 const char* kMissing = "file_menu_test_missing/none.dat";
 const char* kUnwritable = "file_menu_test_missing/new.dat";
+
+void NameTestFiles()
+{
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    FileA = "file_menu_" + test + "_a.dat";
+    FileB = "file_menu_" + test + "_b.dat";
+    kFileA = FileA.c_str();
+    kFileB = FileB.c_str();
+}
 
 std::string ReadFile(const char* path)
 {
@@ -84,6 +97,7 @@ protected:
         CoreTest::SetUp();
         Script = DialogScript();
         FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr};
+        NameTestFiles();
         remove(kFileA);
         remove(kFileB);
     }
