@@ -7,6 +7,15 @@ kvr_wine=/usr/lib/wine/wine64
 kvr_wineserver=/usr/lib/wine/wineserver64
 [ -x "$kvr_wineserver" ] || kvr_wineserver="$(command -v wineserver)"
 
+# use_build_prefix: the Wine prefix of the build folder that holds the
+# current directory (the one the tests of that build use).
+use_build_prefix() {
+  local dir
+  dir="$(pwd)"
+  while [ "$dir" != "/" ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir="$(dirname "$dir")"; done
+  export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8
+}
+
 # Prints the pty path the simulator announced in OUTPUT_FILE ("pty /dev/pts/N").
 wait_for_sim_pty() {
   local out="$1" pty=""

@@ -1,4 +1,5 @@
 #include "sim_test_support.h"
+#include "test_support.h"
 
 #include <cstring>
 
@@ -36,19 +37,7 @@ std::string Times(const std::string& text, int count)
 
 void ResetProgramSide()
 {
-    ResetModelToStartValues(DeviceModel);
-    ResetTransaction();
-    TransactionState.completionCode = 0;
-    TransactionState.suppress = 0;
-    InterfaceKind = kInterfaceSerial;
-    ControlMode = kControlRs232c;
-    SlaveAddress = 0;
-    ActiveTransport = {nullptr, nullptr};
-    ResetDialogReplyLine();
-    RedrawChannelTableHook = nullptr;
-    RedrawSourceTableHook = nullptr;
-    RedrawVideoLossHook = nullptr;
-    GlyphRepaintHook = nullptr;
+    ResetProgramState();
 }
 
 // ---- In-process wires ------------------------------------------------------------

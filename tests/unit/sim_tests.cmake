@@ -3,6 +3,7 @@
 # process tests start the real simulator over a pseudo-terminal and loopback
 # TCP, so they are native only.
 kvr_add_test_program(sim_core_tests
+  test_support.cpp
   sim_test_support.cpp
   sim_interpreter_test.cpp
   sim_live_status_test.cpp
@@ -15,6 +16,7 @@ target_link_libraries(sim_core_tests PRIVATE kvr_sim_core)
 
 if(NOT WIN32)
   kvr_add_test_program(sim_process_tests
+    test_support.cpp
     sim_test_support.cpp
     sim_process.cpp
     sim_process_test.cpp

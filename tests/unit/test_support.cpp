@@ -35,7 +35,7 @@ static void RecordTcp(const char* command)
     Sent.tcpCommands.emplace_back(command);
 }
 
-void CoreTest::SetUp()
+void ResetProgramState()
 {
     ResetModelToStartValues(DeviceModel);
     ResetTransaction();
@@ -44,13 +44,19 @@ void CoreTest::SetUp()
     InterfaceKind = kInterfaceSerial;
     ControlMode = kControlRs232c;
     SlaveAddress = 0;
-    ActiveTransport = {RecordSerial, RecordTcp};
-    Sent = SentLog();
+    ActiveTransport = {nullptr, nullptr};
     ResetDialogReplyLine();
     RedrawChannelTableHook = nullptr;
     RedrawSourceTableHook = nullptr;
     RedrawVideoLossHook = nullptr;
     GlyphRepaintHook = nullptr;
+}
+
+void CoreTest::SetUp()
+{
+    ResetProgramState();
+    ActiveTransport = {RecordSerial, RecordTcp};
+    Sent = SentLog();
     CurrentFilePath[0] = '\0';
     SettingsModified = 0;
     TcpConnected = 0;

@@ -42,6 +42,10 @@ inline std::string Repeat(const std::string& s, int n)
     return r;
 }
 
+// The program's model, transaction, link settings and hooks back to their
+// start; no transport installed.
+void ResetProgramState();
+
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override;

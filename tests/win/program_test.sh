@@ -9,10 +9,8 @@ launcher="$3"
 [ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../scripts/wine-com-port.sh"
+use_build_prefix
 
-build_dir="$(pwd)"
-while [ "$build_dir" != "/" ] && [ ! -f "$build_dir/CMakeCache.txt" ]; do build_dir="$(dirname "$build_dir")"; done
-export WINEPREFIX="$build_dir/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 
 work="$(mktemp -d)"
 sim_pid=""
