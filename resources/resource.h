@@ -84,4 +84,33 @@
 #define IDD_ALARM_VIDEO_OUTPUT      187
 #define IDD_ALARM_SIGNAL_OUTPUT     188
 
+// Communication settings dialogs.
+#define IDC_INTERFACE_LIST          1115
+#define IDC_INTERFACE_OK            1114
+#define IDC_SERIAL_PORT_LIST        1032
+#define IDC_SERIAL_CONTROL_LIST     1030
+#define IDC_SERIAL_OK               1031
+#define IDC_CLIENT_SERVER_LIST      1116
+#define IDC_CLIENT_SERVER_OK        1117
+#define IDC_SLAVE_ADDRESS_LIST      1201
+#define IDC_SLAVE_ADDRESS_CLOSE     1202
+
+// TCP/IP client dialog.
+#define IDC_CLIENT_HOST_ADDRESS     1132
+#define IDC_CLIENT_HOST_LIST        1197
+#define IDC_CLIENT_PORT             1123
+#define IDC_CLIENT_ADD              1124
+#define IDC_CLIENT_DELETE           1125
+#define IDC_CLIENT_CONNECT          1120
+#define IDC_CLIENT_DISCONNECT       1121
+#define IDC_CLIENT_CLOSE            1119
+
+// TCP/IP server dialog.
+#define IDC_SERVER_DESTINATION      1126
+#define IDC_SERVER_CLIENT_LIST      1198
+#define IDC_SERVER_PORT             1128
+#define IDC_SERVER_LISTEN           1129
+#define IDC_SERVER_STOP             1130
+#define IDC_SERVER_CLOSE            1131
+
 #define IDC_STATIC                  -1
