@@ -4,12 +4,14 @@
 
 #include "app/main_commands.h"
 #include "app/status_timer.h"
+#include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/serial_link.h"
+#include "link/tcp_link.h"
 #include "resources/resource.h"
 
 HWND MainWindow = nullptr;
@@ -128,7 +130,10 @@ void RunMainCommand(int id)
             RunDialog(IDD_CLIENT_SERVER);
         break;
     case IDM_TCP_SETTINGS:
-        RunDialog(ClientServerMode == kModeServer ? IDD_TCP_SERVER : IDD_TCP_CLIENT);
+        if (ClientServerMode == kModeServer)
+            RunTcpServerDialog(MainWindow);
+        else
+            RunTcpClientDialog(MainWindow);
         break;
     case IDM_UNIT_NETWORK:
         if (InterfaceKind == kInterfaceTcp)
@@ -189,6 +194,10 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_TIMER:
         if (wParam == kStatusTimerId)
             StatusTimerTick();
+        return 0;
+    case WM_SOCKET_EVENT:
+        // The sockets report here while no TCP/IP dialog is open.
+        HandleSocketEvent(wParam, lParam);
         return 0;
     case WM_QUERY_MENU_STATE:
         return static_cast<LRESULT>(GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));

@@ -5,9 +5,11 @@ add_library(kvr_win STATIC
   app/config_file.cpp
   app/port_list.cpp
   app/main_window.cpp
+  app/comm_dialogs.cpp
   link/message_box_win32.cpp
   link/serial_link.cpp
   link/tcp_link.cpp
+  app/tcp_dialogs.cpp
   files/file_dialogs_win32.cpp
 )
 target_link_libraries(kvr_win PUBLIC kvr_core comctl32 comdlg32 ws2_32 gdi32 user32 advapi32)
@@ -21,4 +23,4 @@ if(MINGW)
   target_link_options(KVR2840E PRIVATE -municode)
 endif()
 set_source_files_properties(resources/kvr2840e.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/resources/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.manifest;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.ico")
+  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/resources/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.manifest;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.ico;${CMAKE_CURRENT_SOURCE_DIR}/resources/comm_dialogs.rc;${CMAKE_CURRENT_SOURCE_DIR}/resources/tcp_dialogs.rc")

@@ -1,21 +1,147 @@
 #include "link/tcp_link.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "app/main_window.h"
 #include "app/status_timer.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/send_path.h"
+#include "link/tcp_state.h"
 #include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
+
+HWND TcpDialogWindow = nullptr;
+void (*RefreshTcpDialog)() = nullptr;
 
 namespace {
 
-// A send that cannot happen: the dialog may send again at once, and a status
-// window that polls through this link is closed.
-void FailTcpSend(const char* text)
+constexpr long kClientEvents = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+constexpr long kListenEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE;
+constexpr long kUnitEvents = FD_READ | FD_WRITE | FD_CLOSE;
+constexpr DWORD kReplyWaitMs = 3000;
+
+bool LibraryStarted = false;
+
+// The link's failures: plain boxes without owner, caption "ERROR", error icon.
+void ShowSocketError(const char* text)
+{
+    ShowMessage({text, "ERROR", kIconError, kButtonsOk, false, kOwnerNone});
+}
+
+void ShowSocketError(const char* format, int code)
+{
+    char text[160];
+    snprintf(text, sizeof text, format, code);
+    ShowSocketError(text);
+}
+
+bool StartLibrary()
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        ShowSocketError("WINSOCK.DLLが導入されていません。");
+        return false;
+    }
+    if (data.wVersion != MAKEWORD(1, 1)) {
+        ShowSocketError("WINSOCK.DLLのバーションが違います。");
+        WSACleanup();
+        return false;
+    }
+    LibraryStarted = true;
+    return true;
+}
+
+int PortNumber(const char* text)
+{
+    int port = 0;
+    for (int i = 0; i < 5 && text[i] >= '0' && text[i] <= '9'; ++i)
+        port = port * 10 + (text[i] - '0');
+    return port;
+}
+
+// A socket for MainSocket, registered with the TCP/IP dialog; false after
+// its failure has been shown.
+bool CreateMainSocket(long events)
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) {
+        ShowSocketError("WINSOCK.DLLが動作していません。[%d]", WSAGetLastError());
+        return false;
+    }
+    if (WSAAsyncSelect(s, TcpDialogWindow, WM_SOCKET_EVENT, events) == SOCKET_ERROR) {
+        ShowSocketError("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", WSAGetLastError());
+        closesocket(s);
+        return false;
+    }
+    MainSocket = s;
+    return true;
+}
+
+void CloseMainSocket()
+{
+    if (MainSocket) {
+        WSAAsyncSelect(MainSocket, TcpDialogWindow, 0, 0);
+        shutdown(MainSocket, SD_BOTH);
+        closesocket(MainSocket);
+        MainSocket = 0;
+    }
+}
+
+void Refresh()
+{
+    if (RefreshTcpDialog)
+        RefreshTcpDialog();
+}
+
+void Accept()
+{
+    const int entry = FindFreeConnectionEntry();
+    sockaddr_in peer = {};
+    int peerLength = sizeof peer;
+    SOCKET unit = accept(MainSocket, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+    if (unit == INVALID_SOCKET) {
+        ShowSocketError("WINSOCK.DLLの accept() からのエラー。[%d]", WSAGetLastError());
+        return;
+    }
+    if (entry == 0) {
+        // All 96 places are taken: the unit is turned away without a word.
+        closesocket(unit);
+        return;
+    }
+    if (WSAAsyncSelect(unit, TcpDialogWindow, WM_SOCKET_EVENT, kUnitEvents) == SOCKET_ERROR) {
+        ShowSocketError("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", WSAGetLastError());
+        closesocket(unit);
+        return;
+    }
+    TakeConnectionEntry(entry, unit, inet_ntoa(peer.sin_addr));
+    Refresh();
+}
+
+// The socket of the connection commands go to, or INVALID_SOCKET.
+SOCKET SelectedSocket()
+{
+    if (ClientServerMode == kModeServer) {
+        const int entry = SelectedServerEntry();
+        return entry ? static_cast<SOCKET>(ConnectionTable[entry].socket) : INVALID_SOCKET;
+    }
+    return MainSocket ? static_cast<SOCKET>(MainSocket) : INVALID_SOCKET;
+}
+
+// A send or reply wait that failed: the dialog may send again at once, and a
+// status window that polls through this link is closed.
+void FailTcpCommand(const char* text)
 {
     TransactionState.sendFailed = 1;
     TransactionState.busy = 0;
     TransactionState.replyWait = 0;
     ShowWarning(text);
+}
+
+void CloseStatusWindowAfterFailure()
+{
     if (IoStatusWindowOpen) {
         if (StatusWindowHooks.close)
             StatusWindowHooks.close();
@@ -25,18 +151,202 @@ void FailTcpSend(const char* text)
 
 } // namespace
 
-void SendTcp(const char*)
+int TcpConnect()
 {
-    if (!TcpConnected) {
-        FailTcpSend("Socket が接続されていません");
+    if (HostTable.count <= 0 || CurrentConnection < 0 || CurrentConnection >= HostTable.count) {
+        ShowSocketError("接続先のホストを「Host List」から選んでください。");
+        return 0;
+    }
+    if (!StartLibrary())
+        return 0;
+    const int port = PortNumber(DeviceModel.UnitNetwork.destinationPortText);
+    CloseMainSocket();
+    if (!CreateMainSocket(kClientEvents))
+        return 0;
+
+    const int* octets = HostTable.address[CurrentConnection];
+    char address[16];
+    snprintf(address, sizeof address, "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
+    sockaddr_in unit = {};
+    unit.sin_family = AF_INET;
+    unit.sin_port = htons(static_cast<u_short>(port));
+    unit.sin_addr.s_addr = inet_addr(address);
+    if (connect(MainSocket, reinterpret_cast<sockaddr*>(&unit), sizeof unit) == SOCKET_ERROR &&
+        WSAGetLastError() != WSAEWOULDBLOCK) {
+        ShowSocketError("接続できません");
+        CloseMainSocket();
+        return 0;
+    }
+    return 1;
+}
+
+int TcpListen()
+{
+    if (MainSocket)
+        return 1;
+    if (!StartLibrary())
+        return 0;
+    const int port = PortNumber(DeviceModel.UnitNetwork.sourcePortText);
+    if (!CreateMainSocket(kListenEvents))
+        return 0;
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<u_short>(port));
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(MainSocket, reinterpret_cast<sockaddr*>(&local), sizeof local) == SOCKET_ERROR &&
+        WSAGetLastError() != WSAEWOULDBLOCK) {
+        ShowSocketError("Bindできません");
+        CloseMainSocket();
+        return 0;
+    }
+    if (listen(MainSocket, 5) == SOCKET_ERROR) {
+        ShowSocketError("WINSOCK.DLLの listen() からのエラー。[%d]", WSAGetLastError());
+        CloseMainSocket();
+        return 0;
+    }
+    return 1;
+}
+
+void TcpCloseConnection(SOCKET s)
+{
+    WSAAsyncSelect(s, TcpDialogWindow, 0, 0);
+    shutdown(s, SD_BOTH);
+    closesocket(s);
+    const int entry = FindConnectionEntry(s);
+    if (entry > 0)
+        FreeConnectionEntry(entry);
+    if (ClientServerMode == kModeClient && static_cast<uintptr_t>(s) == MainSocket) {
+        // The unit closed the client connection: nothing can be sent any
+        // more, and "接続" is offered again.
+        MainSocket = 0;
+        TcpConnected = 0;
+    }
+    Refresh();
+}
+
+void TcpDisconnectAll()
+{
+    CloseMainSocket();
+    for (int i = 1; i < kConnectionEntries; ++i)
+        if (ConnectionTable[i].inUse)
+            TcpCloseConnection(static_cast<SOCKET>(ConnectionTable[i].socket));
+    if (LibraryStarted) {
+        WSACleanup();
+        LibraryStarted = false;
+    }
+    ResetConnectionState();
+}
+
+void RegisterTcpSockets(HWND window)
+{
+    TcpDialogWindow = window;
+    if (MainSocket)
+        WSAAsyncSelect(MainSocket, window, WM_SOCKET_EVENT,
+                       ClientServerMode == kModeServer ? kListenEvents : kClientEvents);
+    for (int i = 1; i < kConnectionEntries; ++i)
+        if (ConnectionTable[i].inUse)
+            WSAAsyncSelect(static_cast<SOCKET>(ConnectionTable[i].socket), window, WM_SOCKET_EVENT, kUnitEvents);
+}
+
+void HandleSocketEvent(WPARAM wParam, LPARAM lParam)
+{
+    const SOCKET s = static_cast<SOCKET>(wParam);
+    const int event = WSAGETSELECTEVENT(lParam);
+    if (WSAGETSELECTERROR(lParam) != 0) {
+        ShowReplyError("ソケットイベントにエラーが発生しました。");
+        TcpCloseConnection(s);
         return;
     }
-    // Connections are made by the TCP/IP dialogs; until one exists nothing
-    // can be connected.
-    FailTcpSend("Socket が接続されていません");
+    switch (event) {
+    case FD_READ: {
+        // The main window looks after the sockets while no TCP/IP dialog is
+        // open; it leaves the bytes on the socket for the next reply wait.
+        if (TcpDialogWindow == MainWindow)
+            break;
+        const int entry = FindConnectionEntry(s);
+        ReceivedByteCount = recv(s, ReceiveBuffer, kReceiveBufferBytes, 0);
+        PostMessageW(TcpDialogWindow, WM_DEVICE_REPLY, static_cast<WPARAM>(entry), 0);
+        break;
+    }
+    case FD_WRITE:
+        break;
+    case FD_ACCEPT:
+        Accept();
+        break;
+    case FD_CONNECT:
+        ShowInfo("Socket 接続 OK");
+        TcpConnected = 1;
+        Refresh();
+        break;
+    case FD_CLOSE:
+        TcpCloseConnection(s);
+        break;
+    default: {
+        char text[64];
+        snprintf(text, sizeof text, "ﾈｯﾄﾜｰｸ･ｴﾗｰ(event %d)", event);
+        ShowMessage({text, "ERROR", kIconNone, kButtonsOk, false, kOwnerNone});
+        break;
+    }
+    }
+}
+
+void SendTcp(const char* command)
+{
+    const SOCKET s = TcpConnected ? SelectedSocket() : INVALID_SOCKET;
+    if (s == INVALID_SOCKET) {
+        FailTcpCommand("Socket が接続されていません");
+        CloseStatusWindowAfterFailure();
+        return;
+    }
+    if (send(s, command, static_cast<int>(strlen(command)), 0) != SOCKET_ERROR) {
+        WaitTcpReply();
+        return;
+    }
+    // Would block: the command stays outstanding until the status timer's time-out.
+    if (WSAGetLastError() == WSAEWOULDBLOCK)
+        return;
+    FailTcpCommand("Socket 送信");
+    CloseStatusWindowAfterFailure();
+}
+
+int WaitTcpReply()
+{
+    memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
+    const DWORD start = GetTickCount();
+    while (AppRunning) {
+        const SOCKET s = SelectedSocket();
+        const DWORD waited = GetTickCount() - start;
+        if (s == INVALID_SOCKET || waited >= kReplyWaitMs)
+            break;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        const DWORD left = kReplyWaitMs - waited;
+        timeval timeout = {static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
+        if (select(0, &readable, nullptr, nullptr, &timeout) <= 0)
+            continue;
+        const int got = recv(s, ReceiveBuffer, kReceiveBufferBytes, 0);
+        if (got >= 0) {
+            ReceivedByteCount = got;
+            PostMessageW(OpenDialog, WM_DEVICE_REPLY, static_cast<WPARAM>(CurrentConnection), 0);
+            return 0;
+        }
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            break;
+    }
+    ReceivedByteCount = SOCKET_ERROR;
+    FailTcpCommand("Answer が､きません");
+    return 0;
+}
+
+void HandleDeviceReply()
+{
+    if (ParseDialogReply(ReceiveBuffer, ReceivedByteCount) == kDialogReplyPartial)
+        WaitTcpReply();
 }
 
 void InstallTcpTransport()
 {
     ActiveTransport.sendTcp = SendTcp;
+    ResetConnectionState();
 }

@@ -1,0 +1,328 @@
+#include "app/tcp_dialogs.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/config_file.h"
+#include "app/config_values.h"
+#include "app/host_list.h"
+#include "app/main_window.h"
+#include "app/ui_text.h"
+#include "files/settings_file.h"
+#include "link/link_state.h"
+#include "link/message_ops.h"
+#include "link/tcp_link.h"
+#include "link/tcp_state.h"
+#include "protocol/device_model.h"
+#include "resources/resource.h"
+
+namespace {
+
+HWND ClientDialog = nullptr;
+HWND ServerDialog = nullptr;
+bool Initialising = false;
+
+void SetTitle(HWND dialog, const char* title)
+{
+    const std::wstring text = WideFromUtf8(title) + L"  " + WideFromUtf8(CurrentFilePath);
+    SetWindowTextW(dialog, text.c_str());
+}
+
+void Enable(HWND dialog, int id, bool enabled)
+{
+    EnableWindow(GetDlgItem(dialog, id), enabled);
+}
+
+// A dialog of this file starts: it is the open dialog and receives the
+// notifications of every socket from now on.
+void StartTcpDialog(HWND dialog, HWND& self, void (*refresh)())
+{
+    self = dialog;
+    OpenDialog = dialog;
+    RegisterTcpSockets(dialog);
+    RefreshTcpDialog = refresh;
+}
+
+// ... and ends: the main window looks after the sockets again.
+void EndTcpDialog(HWND dialog, HWND& self)
+{
+    RefreshTcpDialog = nullptr;
+    RegisterTcpSockets(MainWindow);
+    self = nullptr;
+    OpenDialog = nullptr;
+    EndDialog(dialog, 0);
+}
+
+// A port field changed: its text (five characters at most) becomes the port
+// text and is written at once.
+void PortChanged(HWND dialog, int id, char* portText, const char* key)
+{
+    if (Initialising)
+        return;
+    wchar_t text[8] = {};
+    GetDlgItemTextW(dialog, id, text, 6);
+    snprintf(portText, 6, "%s", Utf8FromWide(text).c_str());
+    WriteConfigText(key, portText);
+}
+
+void FillPort(HWND dialog, int id, const char* portText)
+{
+    SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, 5, 0);
+    SetDlgItemTextW(dialog, id, WideFromUtf8(portText).c_str());
+}
+
+// ---- Client ------------------------------------------------------------------
+
+std::wstring HostText(const int (&octets)[4])
+{
+    char text[16];
+    FormatHostAddress(octets, text);
+    return WideFromUtf8(text);
+}
+
+void ShowHost(HWND dialog, int index)
+{
+    const int* o = HostTable.address[index];
+    SendDlgItemMessageW(dialog, IDC_CLIENT_HOST_ADDRESS, IPM_SETADDRESS, 0,
+                        MAKEIPADDRESS(o[0], o[1], o[2], o[3]));
+}
+
+void RefreshClient()
+{
+    HWND dialog = ClientDialog;
+    if (!dialog)
+        return;
+    SetTitle(dialog, "TCP/IPの設定（Client）");
+    Enable(dialog, IDC_CLIENT_CONNECT, !TcpConnected);
+    Enable(dialog, IDC_CLIENT_DISCONNECT, TcpConnected != 0);
+}
+
+void StartClient(HWND dialog)
+{
+    Initialising = true;
+    StartTcpDialog(dialog, ClientDialog, RefreshClient);
+    HWND list = GetDlgItem(dialog, IDC_CLIENT_HOST_LIST);
+    for (int i = 0; i < HostTable.count; ++i)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(HostText(HostTable.address[i]).c_str()));
+    if (HostTable.selected >= 0 && HostTable.selected < HostTable.count) {
+        ShowHost(dialog, HostTable.selected);
+        SendMessageW(list, LB_SETCURSEL, HostTable.selected, 0);
+    }
+    FillPort(dialog, IDC_CLIENT_PORT, DeviceModel.UnitNetwork.destinationPortText);
+    RefreshClient();
+    Initialising = false;
+}
+
+void AddClientHost(HWND dialog)
+{
+    DWORD packed = 0;
+    SendDlgItemMessageW(dialog, IDC_CLIENT_HOST_ADDRESS, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
+    const int octets[4] = {static_cast<int>(FIRST_IPADDRESS(packed)), static_cast<int>(SECOND_IPADDRESS(packed)),
+                           static_cast<int>(THIRD_IPADDRESS(packed)), static_cast<int>(FOURTH_IPADDRESS(packed))};
+    if (!AddHost(octets)) {
+        ShowError("ホストは256件までしか登録できません。");
+        return;
+    }
+    HWND list = GetDlgItem(dialog, IDC_CLIENT_HOST_LIST);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(HostText(octets).c_str()));
+    SendMessageW(list, LB_SETCURSEL, HostTable.selected, 0);
+    WriteConfigHost(HostTable.count, octets);
+    WriteConfigHostCount(HostTable.count);
+}
+
+void DeleteClientHost(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_CLIENT_HOST_LIST);
+    const LRESULT line = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    const HostDeletion deletion = DeleteHost(line == LB_ERR ? -1 : static_cast<int>(line));
+    if (!deletion.deleted)
+        return;
+    SendMessageW(list, LB_DELETESTRING, deletion.removed, 0);
+    if (deletion.shownHost >= 0)
+        ShowHost(dialog, deletion.shownHost);
+    for (int i = deletion.firstMoved; i < HostTable.count; ++i)
+        WriteConfigHost(i + 1, HostTable.address[i]);
+    WriteConfigHostCount(HostTable.count);
+}
+
+void SelectClientHost(HWND dialog)
+{
+    const LRESULT line = SendDlgItemMessageW(dialog, IDC_CLIENT_HOST_LIST, LB_GETCURSEL, 0, 0);
+    if (line == LB_ERR || line >= HostTable.count)
+        return;
+    HostTable.selected = static_cast<int>(line);
+    ShowHost(dialog, HostTable.selected);
+}
+
+void ConnectClient()
+{
+    CurrentConnection = HostTable.selected;
+    if (TcpConnect() == 0)
+        TcpConnected = 0;
+    RefreshClient();
+}
+
+void DisconnectClient()
+{
+    if (!TcpConnected)
+        return;
+    TcpDisconnectAll();
+    TcpConnected = 0;
+    ShowInfo("Socket 切断 OK");
+    RefreshClient();
+}
+
+void CloseClient(HWND dialog)
+{
+    WriteConfigNumber(kKeySelectedHost, HostTable.selected);
+    EndTcpDialog(dialog, ClientDialog);
+}
+
+INT_PTR CALLBACK ClientProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        StartClient(dialog);
+        return TRUE;
+    case WM_SOCKET_EVENT:
+        HandleSocketEvent(wParam, lParam);
+        return TRUE;
+    case WM_DEVICE_REPLY:
+        return TRUE;   // nothing was asked: the data is dropped
+    case WM_CLOSE:
+        CloseClient(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_CLIENT_HOST_LIST:
+            if (HIWORD(wParam) == LBN_DBLCLK)
+                SelectClientHost(dialog);
+            return TRUE;
+        case IDC_CLIENT_PORT:
+            if (HIWORD(wParam) == EN_CHANGE)
+                PortChanged(dialog, IDC_CLIENT_PORT, DeviceModel.UnitNetwork.destinationPortText,
+                            kKeyDestinationPort);
+            return TRUE;
+        case IDC_CLIENT_ADD: AddClientHost(dialog); return TRUE;
+        case IDC_CLIENT_DELETE: DeleteClientHost(dialog); return TRUE;
+        case IDC_CLIENT_CONNECT: ConnectClient(); return TRUE;
+        case IDC_CLIENT_DISCONNECT: DisconnectClient(); return TRUE;
+        case IDC_CLIENT_CLOSE:
+        case IDCANCEL: CloseClient(dialog); return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// ---- Server ------------------------------------------------------------------
+
+const wchar_t kNoDestination[] = L"                ";   // 16 blanks
+
+void RefreshServer()
+{
+    HWND dialog = ServerDialog;
+    if (!dialog)
+        return;
+    SetTitle(dialog, "TCP/IPの設定（Server）");
+    HWND list = GetDlgItem(dialog, IDC_SERVER_CLIENT_LIST);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int i = 1; i < kConnectionEntries; ++i) {
+        if (!ConnectionTable[i].inUse)
+            continue;
+        const LRESULT line = SendMessageW(list, LB_ADDSTRING, 0,
+                                          reinterpret_cast<LPARAM>(WideFromUtf8(ConnectionTable[i].peerAddress).c_str()));
+        SendMessageW(list, LB_SETITEMDATA, line, i);
+    }
+    const int selected = SelectedServerEntry();
+    SetDlgItemTextW(dialog, IDC_SERVER_DESTINATION,
+                    selected ? WideFromUtf8(ConnectionTable[selected].peerAddress).c_str() : kNoDestination);
+    // Listening or not decides the buttons, so that listening can always be stopped.
+    Enable(dialog, IDC_SERVER_LISTEN, MainSocket == 0);
+    Enable(dialog, IDC_SERVER_STOP, MainSocket != 0);
+}
+
+void StartServer(HWND dialog)
+{
+    Initialising = true;
+    StartTcpDialog(dialog, ServerDialog, RefreshServer);
+    FillPort(dialog, IDC_SERVER_PORT, DeviceModel.UnitNetwork.sourcePortText);
+    RefreshServer();
+    Initialising = false;
+}
+
+void SelectServerUnit(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_SERVER_CLIENT_LIST);
+    const LRESULT line = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (line == LB_ERR || SendMessageW(list, LB_GETCOUNT, 0, 0) <= 0) {
+        CurrentConnection = kNoConnection;
+        return;
+    }
+    const int entry = static_cast<int>(SendMessageW(list, LB_GETITEMDATA, line, 0));
+    if (entry < 1 || entry >= kConnectionEntries || !ConnectionTable[entry].inUse)
+        return;
+    CurrentConnection = entry;
+    TcpConnected = 1;
+    RefreshServer();
+}
+
+void StopServer(HWND dialog)
+{
+    TcpDisconnectAll();
+    CurrentConnection = kNoConnection;
+    TcpConnected = 0;
+    SetDlgItemTextW(dialog, IDC_SERVER_DESTINATION, kNoDestination);
+    RefreshServer();
+}
+
+INT_PTR CALLBACK ServerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        StartServer(dialog);
+        return TRUE;
+    case WM_SOCKET_EVENT:
+        HandleSocketEvent(wParam, lParam);
+        return TRUE;
+    case WM_DEVICE_REPLY:
+        return TRUE;
+    case WM_CLOSE:
+        EndTcpDialog(dialog, ServerDialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_SERVER_CLIENT_LIST:
+            if (HIWORD(wParam) == LBN_DBLCLK)
+                SelectServerUnit(dialog);
+            return TRUE;
+        case IDC_SERVER_PORT:
+            if (HIWORD(wParam) == EN_CHANGE)
+                PortChanged(dialog, IDC_SERVER_PORT, DeviceModel.UnitNetwork.sourcePortText, kKeySourcePort);
+            return TRUE;
+        case IDC_SERVER_LISTEN:
+            TcpListen();
+            RefreshServer();
+            return TRUE;
+        case IDC_SERVER_STOP: StopServer(dialog); return TRUE;
+        case IDC_SERVER_CLOSE:
+        case IDCANCEL: EndTcpDialog(dialog, ServerDialog); return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+void RunTcpClientDialog(HWND owner)
+{
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TCP_CLIENT), owner, ClientProc, 0);
+}
+
+void RunTcpServerDialog(HWND owner)
+{
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TCP_SERVER), owner, ServerProc, 0);
+}

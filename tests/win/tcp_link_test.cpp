@@ -1,0 +1,260 @@
+// The TCP link against the unit simulator; tcp_link_test.sh starts the
+// simulator for each scenario and passes its port in KVR_TEST_TCP_PORT.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "link/link_state.h"
+#include "link/send_path.h"
+#include "link/tcp_link.h"
+#include "link/tcp_state.h"
+#include "link/transaction.h"
+#include "protocol/command_builder.h"
+#include "protocol/device_model.h"
+#include "win_test_support.h"
+
+namespace {
+
+// Stands in for the main window, which looks after the sockets while no
+// TCP/IP dialog is open.
+LRESULT CALLBACK MainStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SOCKET_EVENT) {
+        HandleSocketEvent(wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Stands in for a setting dialog that sent a command.
+LRESULT CALLBACK DialogStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DEVICE_REPLY) {
+        HandleDeviceReply();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeStandIn(const wchar_t* className, WNDPROC procedure)
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassW(&windowClass);   // fails harmlessly when already registered
+    return CreateWindowW(className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// Runs the message loop until `done` or `milliseconds` have passed.
+template <typename Done>
+bool PumpUntil(Done done, int milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (static_cast<int>(GetTickCount() - start) > milliseconds)
+            return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+std::vector<std::string> SimulatorLog()
+{
+    std::vector<std::string> lines;
+    const char* path = getenv("KVR_TEST_SIM_LOG");
+    FILE* file = path ? fopen(path, "rb") : nullptr;
+    if (!file)
+        return lines;
+    char line[700];
+    while (fgets(line, sizeof line, file)) {
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        lines.push_back(text);
+    }
+    fclose(file);
+    return lines;
+}
+
+class TcpLinkTest : public ::testing::Test {
+protected:
+    HWND mainStandIn = nullptr;
+    HWND dialogStandIn = nullptr;
+    int port = 0;
+
+    void SetUp() override
+    {
+        const char* text = getenv("KVR_TEST_TCP_PORT");
+        if (!text)
+            GTEST_SKIP() << "run by tcp_link_test.sh";
+        port = atoi(text);
+        RecordMessageBoxes();
+        ResetModelToStartValues(DeviceModel);
+        ResetTransaction();
+        TransactionState.completionCode = 0;
+        AppRunning = 1;
+        InterfaceKind = kInterfaceTcp;
+        InstallTcpTransport();
+        mainStandIn = MakeStandIn(L"KvrMainStandIn", MainStandInProc);
+        dialogStandIn = MakeStandIn(L"KvrDialogStandIn", DialogStandInProc);
+        MainWindow = mainStandIn;
+        OpenDialog = dialogStandIn;
+        RegisterTcpSockets(mainStandIn);
+    }
+    void TearDown() override
+    {
+        TcpDisconnectAll();
+        DestroyWindow(mainStandIn);
+        DestroyWindow(dialogStandIn);
+    }
+
+    void ConnectAsClient(const int (&octets)[4])
+    {
+        ClientServerMode = kModeClient;
+        HostTable = HostTableRecord();
+        memcpy(HostTable.address[0], octets, sizeof octets);
+        HostTable.count = 1;
+        CurrentConnection = 0;
+        snprintf(DeviceModel.UnitNetwork.destinationPortText, 6, "%d", port);
+        ASSERT_EQ(TcpConnect(), 1);
+    }
+
+    bool Answered()
+    {
+        return PumpUntil([] { return TransactionState.busy == 0; }, 5000);
+    }
+};
+
+} // namespace
+
+TEST_F(TcpLinkTest, ClientSendsAndReceives)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket 接続 OK");
+
+    DeviceModel.VideoOutputEnable[2] = 0;
+    ASSERT_TRUE(SendVideoOutput(2));
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+
+    DeviceModel.VideoOutputEnable[2] = 1;
+    TransactionState.completionCode = 0;
+    ASSERT_TRUE(SendReadVideoOutputs());
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(DeviceModel.VideoOutputEnable[2], 0);
+
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "OE03OF");
+    EXPECT_EQ(log[1], "ROE");
+}
+
+TEST_F(TcpLinkTest, ClientTakesASplitReplyOnce)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    DeviceModel.CurrentDisplayPattern = 9;
+    ASSERT_TRUE(SendReadCurrentPattern());
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 0);
+    EXPECT_EQ(TransactionState.sendFailed, 0);
+}
+
+TEST_F(TcpLinkTest, SilentUnitEndsWithNoAnswerWithoutBurningACore)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+    FILETIME created, exited, kernelBefore, userBefore, kernelAfter, userAfter;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelBefore, &userBefore);
+    const DWORD start = GetTickCount();
+    SendCommand("ROE\r\n");
+    const DWORD elapsed = GetTickCount() - start;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelAfter, &userAfter);
+    auto ticks = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const double cpuSeconds =
+        static_cast<double>(ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore)) / 1e7;
+
+    EXPECT_GE(elapsed, 2900u);
+    EXPECT_LE(elapsed, 4500u);
+    EXPECT_LT(cpuSeconds, 1.0);
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Answer が､きません");
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(TransactionState.replyWait, 0);
+    EXPECT_EQ(TransactionState.sendFailed, 1);
+}
+
+TEST_F(TcpLinkTest, UnreachableUnitReportsTheSocketEvent)
+{
+    // Nothing listens on the port after the simulator's.
+    port += 1;
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return !RecordedMessages.empty(); }, 10000));
+    EXPECT_EQ(RecordedMessages[0].text, "ソケットイベントにエラーが発生しました。");
+    EXPECT_EQ(TcpConnected, 0);
+}
+
+TEST_F(TcpLinkTest, NotConnectedAndStaleSelection)
+{
+    ClientServerMode = kModeServer;
+    CurrentConnection = kNoConnection;
+    TcpConnected = 1;   // stale: no unit is selected
+    SendCommand("ROE\r\n");
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket が接続されていません");
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(TransactionState.sendFailed, 1);
+}
+
+TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
+{
+    // The script starts three simulated units that connect to this port.
+    ClientServerMode = kModeServer;
+    snprintf(DeviceModel.UnitNetwork.sourcePortText, 6, "%d", port);
+    ASSERT_EQ(TcpListen(), 1);
+    EXPECT_EQ(TcpListen(), 1);   // already listening
+    auto units = [] {
+        int n = 0;
+        for (int i = 1; i < kConnectionEntries; ++i)
+            n += ConnectionTable[i].inUse;
+        return n;
+    };
+    const int expected = atoi(getenv("KVR_TEST_UNITS") ? getenv("KVR_TEST_UNITS") : "3");
+    const int held = expected > kMaxUnits ? kMaxUnits : expected;
+    ASSERT_TRUE(PumpUntil([&] { return units() == held; }, 20000)) << units() << " units";
+    // Nothing more comes: a 97th unit was turned away without a message.
+    PumpUntil([] { return false; }, 1500);
+    EXPECT_EQ(units(), held);
+    EXPECT_TRUE(RecordedMessages.empty());
+    EXPECT_STREQ(ConnectionTable[1].peerAddress, "127.0.0.1");
+
+    // Before a unit is chosen nothing can be sent.
+    SendCommand("ROE\r\n");
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket が接続されていません");
+
+    CurrentConnection = 2;
+    TcpConnected = 1;
+    ResetTransaction();
+    ASSERT_TRUE(SendVideoOutput(5));
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+}
