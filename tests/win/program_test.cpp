@@ -75,10 +75,24 @@ bool Grayed(HWND window, UINT id)
 
 } // namespace
 
+// Answers the message box `caption` of the program and returns its text.
+std::wstring AnswerBox(const Program& program, const wchar_t* caption)
+{
+    HWND box = WaitForWindow(L"#32770", caption, 10000, program.process.dwProcessId);
+    if (!box)
+        return L"(no box) " + Wide(DescribeWindows(program.process.dwProcessId).c_str());
+    const std::wstring text = MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(box); ++i)
+        Sleep(20);
+    return text;
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
     Program program;
+    int interfaceKind = 0;
 
     void SetUp() override
     {
@@ -87,7 +101,10 @@ protected:
             GTEST_SKIP() << "run by program_test.sh";
         FILE* ini = _wfopen((folder.path() + L"\\KVR2840E.ini").c_str(), L"wb");
         ASSERT_NE(ini, nullptr);
-        fprintf(ini, "[KVR2840E_section]\r\ninterface_set=0\r\ncontrol=0\r\ncom_port=%s\r\n", index);
+        fprintf(ini, "[KVR2840E_section]\r\ninterface_set=%d\r\ncontrol=0\r\ncom_port=%s\r\n", interfaceKind, index);
+        const char* tcpPort = getenv("KVR_TEST_TCP_PORT");
+        fprintf(ini, "client_server=0\r\nip_address_count=001\r\nIP_001=127.000.000.001\r\n"
+                     "client_select_ip_address=0\r\ndst_port_number=%s\r\n", tcpPort ? tcpPort : "0");
         fclose(ini);
         ASSERT_TRUE(Start(program, folder.path()));
         program.window = WaitForWindow(L"KVR2840E", nullptr, 15000, program.process.dwProcessId);
@@ -165,5 +182,48 @@ TEST_F(ProgramTest, SaveAsFromTheFileMenu)
     EXPECT_EQ(lines, 3647);
 
     PostMessageW(program.window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+}
+
+class ProgramOnTcpTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        interfaceKind = 1;
+        ProgramTest::SetUp();
+    }
+};
+
+TEST_F(ProgramOnTcpTest, ConnectsThroughTheClientDialog)
+{
+    EXPECT_TRUE(Grayed(program.window, IDM_SERIAL_SETTINGS));
+    EXPECT_FALSE(Grayed(program.window, IDM_TCP_SETTINGS));
+
+    PostMessageW(program.window, WM_COMMAND, IDM_TCP_SETTINGS, 0);
+    HWND dialog = WaitForWindow(L"#32770", nullptr, 10000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Title(dialog).find(L"TCP/IPの設定（Client）  "), 0u);
+    PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_CONNECT, 0);
+    EXPECT_EQ(AnswerBox(program, L"Success"), L"Socket 接続 OK");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CLIENT_CONNECT)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_CLIENT_DISCONNECT)));
+    PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_CLOSE, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(20);
+
+    // Connected: the program refuses to end, and the link settings stay.
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(AnswerBox(program, L"Error"), L"TCP/IPを切断してください。");
+
+    PostMessageW(program.window, WM_COMMAND, IDM_TCP_SETTINGS, 0);
+    dialog = WaitForWindow(L"#32770", nullptr, 10000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_DISCONNECT, 0);
+    EXPECT_EQ(AnswerBox(program, L"Success"), L"Socket 切断 OK");
+    PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_CLOSE, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(20);
+
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(program, 10000), 0u);
 }

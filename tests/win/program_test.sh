@@ -20,11 +20,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$sim" --pty --log "$work/sim.log" >"$work/sim.out" 2>&1 &
+# One unit on both of its ports: the pty for the serial interface, and a
+# listening socket for the program as TCP/IP client.
+"$sim" --pty --tcp-listen 0 --log "$work/sim.log" >"$work/sim.out" 2>&1 &
 sim_pid=$!
 pty="$(wait_for_sim_pty "$work/sim.out")" || { echo "simulator did not start"; exit 1; }
+tcp_port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/sim.out" | head -n 1)"
 map_com_port COM1 "$pty"
 index="$(com_port_index COM1)"
 [ -n "$index" ] || { echo "COM1 is not among the serial ports Wine lists"; exit 1; }
 
-KVR_TEST_COM_INDEX="$index" "$launcher" "$exe" --gtest_brief=1
+KVR_TEST_COM_INDEX="$index" KVR_TEST_TCP_PORT="$tcp_port" "$launcher" "$exe" --gtest_brief=1
