@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/comm_dialogs.h"
 #include "app/main_commands.h"
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
@@ -123,11 +124,11 @@ void RunMainCommand(int id)
         break;
     case IDM_INTERFACE:
         if (TcpGuardPasses())
-            RunDialog(IDD_INTERFACE);
+            RunInterfaceDialog(MainWindow);
         break;
     case IDM_CLIENT_SERVER:
         if (TcpGuardPasses())
-            RunDialog(IDD_CLIENT_SERVER);
+            RunClientServerDialog(MainWindow);
         break;
     case IDM_TCP_SETTINGS:
         if (ClientServerMode == kModeServer)
@@ -145,8 +146,8 @@ void RunMainCommand(int id)
     case IDM_AUTO_SWITCH: RunDialog(IDD_AUTO_SWITCH); break;
     case IDM_VIDEO_OUTPUT: RunDialog(IDD_VIDEO_OUTPUT); break;
     case IDM_SET_ALL: RunDialog(IDD_SET_ALL); break;
-    case IDM_SLAVE_ADDRESS: RunDialog(IDD_SLAVE_ADDRESS); break;
-    case IDM_SERIAL_SETTINGS: RunDialog(IDD_SERIAL_SETTINGS); break;
+    case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
+    case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;
     case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;

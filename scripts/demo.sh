@@ -4,6 +4,10 @@
 # KVR2840E.exe in a working folder of its own on the serial interface and
 # COM1, so that it talks to the simulator at once.
 #
+# DEMO_LINK=tcp starts it on TCP/IP instead: the simulator listens on a local
+# port and the program, as client, has 127.0.0.1 with that port in its host
+# list ("通信" > "TCP/IPの設定" > "接続").
+#
 # With a display (DISPLAY set) the program opens on it. Without one it runs on
 # a virtual display (Xvfb) and a screenshot is saved as build/demo/screenshot.png.
 # Ctrl+C, or ending the program, stops the simulator and the virtual display.
@@ -48,15 +52,27 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 echo "== starting the simulator"
-build/native/sim/kvr2840e-sim --pty "$demo/pty" --log "$demo/commands.log" --video-loss 5 \
+# One unit on both of its ports: a pty mapped to COM1, and a local TCP port.
+build/native/sim/kvr2840e-sim --pty "$demo/pty" --tcp-listen 0 --log "$demo/commands.log" --video-loss 5 \
   --video-loss-flap 4 >"$demo/sim.out" 2>&1 &
 sim_pid=$!
 pty="$(wait_for_sim_pty "$demo/sim.out")" || { cat "$demo/sim.out"; exit 1; }
-echo "simulator on $pty, commands it receives go to $demo/commands.log"
+tcp_port=""
+for _ in $(seq 1 100); do
+  tcp_port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$demo/sim.out" | head -n 1)"
+  [ -n "$tcp_port" ] && break
+  sleep 0.05
+done
+echo "simulator on $pty and 127.0.0.1:$tcp_port, commands it receives go to $demo/commands.log"
 map_com_port COM1 "$pty"
 index="$(com_port_index COM1)" || { echo "Wine does not list COM1"; exit 1; }
 
-printf '[KVR2840E_section]\r\ninterface_set=0\r\ncontrol=0\r\ncom_port=%s\r\n' "$index" >"$work/KVR2840E.ini"
+interface=0
+[ "${DEMO_LINK:-serial}" = "tcp" ] && interface=1
+printf '[KVR2840E_section]\r\ninterface_set=%s\r\ncontrol=0\r\ncom_port=%s\r\nclient_server=0\r\n' \
+  "$interface" "$index" >"$work/KVR2840E.ini"
+printf 'ip_address_count=001\r\nIP_001=127.000.000.001\r\nclient_select_ip_address=0\r\n' >>"$work/KVR2840E.ini"
+printf 'dst_port_number=%s\r\nsource_port_number=09004\r\n' "$tcp_port" >>"$work/KVR2840E.ini"
 
 program="$root/build/mingw/KVR2840E.exe"
 cd "$work"

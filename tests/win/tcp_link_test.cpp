@@ -258,3 +258,25 @@ TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
 }
+
+TEST_F(TcpLinkTest, UnitClosingTheConnectionEndsIt)
+{
+    // The simulator of this scenario ends after a few seconds.
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 0; }, 10000));
+    EXPECT_EQ(MainSocket, 0u);
+    // "接続" can be used again, and a command now fails plainly.
+    RecordedMessages.clear();
+    SendCommand("ROE\r\n");
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket が接続されていません");
+}
+
+TEST_F(TcpLinkTest, UnknownSocketEventIsShown)
+{
+    HandleSocketEvent(0, WSAMAKESELECTREPLY(0x400, 0));
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "ﾈｯﾄﾜｰｸ･ｴﾗｰ(event 1024)");
+    EXPECT_EQ(RecordedMessages[0].caption, "ERROR");
+}

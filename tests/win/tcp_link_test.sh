@@ -69,7 +69,8 @@ server() {
 client 'TcpLinkTest.ClientSendsAndReceives'
 client 'TcpLinkTest.ClientTakesASplitReplyOnce' --split
 client 'TcpLinkTest.SilentUnitEndsWithNoAnswerWithoutBurningACore' --no-reply
-client 'TcpLinkTest.UnreachableUnitReportsTheSocketEvent:TcpLinkTest.NotConnectedAndStaleSelection'
+client 'TcpLinkTest.UnreachableUnitReportsTheSocketEvent:TcpLinkTest.NotConnectedAndStaleSelection:TcpLinkTest.UnknownSocketEventIsShown'
+client 'TcpLinkTest.UnitClosingTheConnectionEndsIt' --seconds 3
 base=$((20000 + $$ % 20000))
 server 'TcpLinkTest.ServerTakesUnitsAndSendsToTheSelectedOne' 3 "$base"
 server 'TcpLinkTest.ServerTakesUnitsAndSendsToTheSelectedOne' 97 "$((base + 1))"
