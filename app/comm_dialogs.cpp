@@ -93,6 +93,10 @@ void ApplyInterface(HWND dialog)
     if (InterfaceKind != InterfaceAtStart) {
         UpdateMenuStates();
         WriteConfigNumber(kKeyInterface, InterfaceKind);
+        // A program started on TCP/IP has no serial port and no receive
+        // thread yet; the serial interface must work without a restart.
+        if (InterfaceKind == kInterfaceSerial)
+            StartSerialLink();
     }
     EndCommDialog(dialog, IDOK);
 }

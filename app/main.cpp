@@ -53,11 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     TcpConnected = 0;
     ListSerialPorts();
 
-    if (InterfaceKind == kInterfaceSerial) {
-        OpenSerialPort();
-        if (!StartSerialReadThread())
-            ShowError("error creating read thread");
-    }
+    if (InterfaceKind == kInterfaceSerial)
+        StartSerialLink();
 
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     MSG message;

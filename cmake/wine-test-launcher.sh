@@ -50,6 +50,9 @@ fi
   if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
+    # Without a window manager, Wine waits for one before it hides a managed
+    # window; unmanaged windows close at once.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     "$wineserver" -w
     touch "$WINEPREFIX/.kvr-ready"
   fi

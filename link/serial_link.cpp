@@ -249,6 +249,14 @@ void StopSerialReadThread()
     ReadThread = nullptr;
 }
 
+void StartSerialLink()
+{
+    if (PortHandle.load() == INVALID_HANDLE_VALUE)
+        OpenSerialPort();
+    if (!ReadThread && !StartSerialReadThread())
+        ShowError("error creating read thread");
+}
+
 void InstallSerialTransport()
 {
     ActiveTransport.writeSerial = WriteToPort;

@@ -20,5 +20,9 @@ std::wstring SerialDeviceName(const char* portName);
 bool StartSerialReadThread();
 void StopSerialReadThread();
 
+// Opens the port and starts the receive thread unless they already are
+// (the serial interface was chosen after a start on TCP/IP).
+void StartSerialLink();
+
 // Makes WriteSerialFrame write to the port.
 void InstallSerialTransport();

