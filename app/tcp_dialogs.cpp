@@ -228,6 +228,7 @@ void RefreshServer()
         return;
     SetTitle(dialog, "TCP/IPの設定（Server）");
     HWND list = GetDlgItem(dialog, IDC_SERVER_CLIENT_LIST);
+    const int selected = SelectedServerEntry();
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (int i = 1; i < kConnectionEntries; ++i) {
         if (!ConnectionTable[i].inUse)
@@ -235,8 +236,10 @@ void RefreshServer()
         const LRESULT line = SendMessageW(list, LB_ADDSTRING, 0,
                                           reinterpret_cast<LPARAM>(WideFromUtf8(ConnectionTable[i].peerAddress).c_str()));
         SendMessageW(list, LB_SETITEMDATA, line, i);
+        // The unit commands go to stays marked in the rebuilt list.
+        if (i == selected)
+            SendMessageW(list, LB_SETCURSEL, line, 0);
     }
-    const int selected = SelectedServerEntry();
     SetDlgItemTextW(dialog, IDC_SERVER_DESTINATION,
                     selected ? WideFromUtf8(ConnectionTable[selected].peerAddress).c_str() : kNoDestination);
     // Listening or not decides the buttons, so that listening can always be stopped.

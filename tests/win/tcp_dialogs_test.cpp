@@ -181,6 +181,7 @@ TEST_F(TcpDialogsTest, ServerListensTakesAUnitAndStops)
         EXPECT_EQ(TcpConnected, 1);
         EXPECT_EQ(CurrentConnection, 1);
         EXPECT_EQ(Text(dialog, IDC_SERVER_DESTINATION), L"127.0.0.1");
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCURSEL, 0, 0), 0);
 
         Click(dialog, IDC_SERVER_STOP);
         EXPECT_EQ(TcpConnected, 0);
