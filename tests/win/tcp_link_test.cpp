@@ -253,10 +253,21 @@ TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
     CurrentConnection = 2;
     TcpConnected = 1;
     ResetTransaction();
-    ASSERT_TRUE(SendVideoOutput(5));
+    DeviceModel.VideoOutputEnable[2] = 0;
+    ASSERT_TRUE(SendVideoOutput(2));
     ASSERT_TRUE(Answered());
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+
+    // Only the chosen unit took the command: read each of the first three back.
+    for (int entry = 1; entry <= 3; ++entry) {
+        CurrentConnection = entry;
+        DeviceModel.VideoOutputEnable[2] = 7;
+        ResetTransaction();
+        ASSERT_TRUE(SendReadVideoOutputs());
+        ASSERT_TRUE(Answered());
+        EXPECT_EQ(DeviceModel.VideoOutputEnable[2], entry == 2 ? 0 : 1) << "unit " << entry;
+    }
 }
 
 TEST_F(TcpLinkTest, UnitClosingTheConnectionEndsIt)
