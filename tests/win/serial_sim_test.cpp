@@ -19,24 +19,6 @@
 
 namespace {
 
-std::vector<std::string> SimulatorLog()
-{
-    std::vector<std::string> lines;
-    const char* path = getenv("KVR_TEST_SIM_LOG");
-    FILE* file = path ? fopen(path, "rb") : nullptr;
-    if (!file)
-        return lines;
-    char line[700];
-    while (fgets(line, sizeof line, file)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
-        lines.push_back(text);
-    }
-    fclose(file);
-    return lines;
-}
-
 // Waits for the outstanding command to end (real I/O: this is the end-to-end layer).
 bool WaitUntilAnswered(int milliseconds = 3000)
 {

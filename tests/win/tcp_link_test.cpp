@@ -69,24 +69,6 @@ bool PumpUntil(Done done, int milliseconds)
     return true;
 }
 
-std::vector<std::string> SimulatorLog()
-{
-    std::vector<std::string> lines;
-    const char* path = getenv("KVR_TEST_SIM_LOG");
-    FILE* file = path ? fopen(path, "rb") : nullptr;
-    if (!file)
-        return lines;
-    char line[700];
-    while (fgets(line, sizeof line, file)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
-        lines.push_back(text);
-    }
-    fclose(file);
-    return lines;
-}
-
 class TcpLinkTest : public ::testing::Test {
 protected:
     HWND mainStandIn = nullptr;

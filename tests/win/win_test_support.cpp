@@ -1,6 +1,7 @@
 #include "win_test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/ui_text.h"
@@ -159,3 +160,22 @@ void RecordMessageBoxes()
     RecordedMessages.clear();
     MessageSink = Record;
 }
+
+std::vector<std::string> SimulatorLog()
+{
+    std::vector<std::string> lines;
+    const char* path = getenv("KVR_TEST_SIM_LOG");
+    FILE* file = path ? fopen(path, "rb") : nullptr;
+    if (!file)
+        return lines;
+    char line[700];
+    while (fgets(line, sizeof line, file)) {
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        lines.push_back(text);
+    }
+    fclose(file);
+    return lines;
+}
+

@@ -57,3 +57,7 @@ struct RecordedMessage {
 };
 extern std::vector<RecordedMessage> RecordedMessages;
 void RecordMessageBoxes();
+
+// The lines the simulator logged (its --log file, named by KVR_TEST_SIM_LOG),
+// without their line ends.
+std::vector<std::string> SimulatorLog();
