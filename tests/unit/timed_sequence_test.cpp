@@ -1,0 +1,157 @@
+#include <string>
+
+#include "app/status_timer.h"
+#include "dialogs/routing/timed_sequence.h"
+#include "link/link_state.h"
+#include "link/transaction.h"
+#include "protocol/command_builder.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
+#include "test_support.h"
+
+namespace {
+
+bool SendPattern(int step)
+{
+    return SendPatternRow(step - 1);
+}
+
+const SequenceSpec kAllPatterns = {4, 32, SendPattern};
+
+} // namespace
+
+class TimedSequenceTest : public CoreTest {
+protected:
+    // The unit answers the command that is outstanding.
+    void Answer(const char* reply)
+    {
+        if (TransactionState.busy)
+            ParseSerialReply(reply);
+    }
+};
+
+TEST_F(TimedSequenceTest, SendsEveryPatternInOrderAndSucceeds)
+{
+    StartSequence(kAllPatterns);
+    EXPECT_TRUE(SequenceRunning(kAllPatterns));
+    EXPECT_EQ(TransactionState.sequencePhase, kPhaseRunning);
+    int percent = -1;
+    for (int step = 1; step <= 32; ++step) {
+        ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent) << step;
+        EXPECT_EQ(percent, step * 100 / 32);
+        if (step == 1) {
+            EXPECT_EQ(percent, 3);
+        }
+        // Nothing more goes out while the reply is awaited.
+        EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceWaiting);
+        Answer("GO\r\n");
+    }
+    EXPECT_EQ(TransactionState.sequencePhase, kPhaseLast);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSequence);
+    // The success is seen one tick after the last reply.
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceSucceeded);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionNone);
+    EXPECT_FALSE(SequenceRunning(kAllPatterns));
+
+    ASSERT_EQ(Sent.serialFrames.size(), 32u);
+    EXPECT_EQ(Sent.serialFrames[0].substr(0, 4), "OP01");
+    EXPECT_EQ(Sent.serialFrames[31].substr(0, 4), "OP32");
+    // The status timer does not report a sequence's completion as "Success".
+    StatusTimerTick();
+    EXPECT_TRUE(Messages.shown.empty());
+}
+
+TEST_F(TimedSequenceTest, AnErrorReplyEndsItWithoutSuccess)
+{
+    StartSequence(kAllPatterns);
+    int percent = 0;
+    for (int step = 1; step <= 5; ++step) {
+        ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+        Answer(step == 5 ? "E3\r\n" : "GO\r\n");
+    }
+    // Stopped: nothing is sent while the status is reported.
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceWaiting);
+    StatusTimerTick();
+    EXPECT_EQ(OnlyMessage().text, "Command Error");
+    EXPECT_EQ(TransactionState.replyStatus, kReplyStopSequence);
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
+    EXPECT_EQ(Sent.serialFrames.size(), 5u);
+    EXPECT_FALSE(SequenceRunning(kAllPatterns));
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+}
+
+TEST_F(TimedSequenceTest, ATimeOutEndsIt)
+{
+    StartSequence(kAllPatterns);
+    int percent = 0;
+    ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+    for (int tick = 0; tick < 15; ++tick)
+        StatusTimerTick();
+    EXPECT_EQ(OnlyMessage().text, "No Connect");
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
+}
+
+TEST_F(TimedSequenceTest, CancelStopsItButNotTheLastCommand)
+{
+    StartSequence(kAllPatterns);
+    int percent = 0;
+    ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+    ASSERT_TRUE(CancelSequence());
+    EXPECT_EQ(TransactionState.suppress, 1);
+    EXPECT_FALSE(SequenceRunning(kAllPatterns));
+    EXPECT_EQ(TransactionState.busy, 0);
+    // A late error reply while the cancel message is up is not reported.
+    TransactionState.replyStatus = kReplyCommandError;
+    StatusTimerTick();
+    EXPECT_TRUE(Messages.shown.empty());
+    EndCancel();
+    EXPECT_EQ(TransactionState.suppress, 0);
+
+    StartSequence(kAllPatterns);
+    TransactionState.stepCounter = 31;
+    ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+    EXPECT_EQ(percent, 100);
+    EXPECT_FALSE(CancelSequence());
+    EXPECT_TRUE(SequenceRunning(kAllPatterns));
+}
+
+TEST_F(TimedSequenceTest, BroadcastSendsOneCommandPerTickWithoutWaiting)
+{
+    ControlMode = kControlRs485;
+    SlaveAddress = kSlaveBroadcast;
+    StartSequence(kAllPatterns);
+    int percent = 0;
+    for (int step = 1; step <= 32; ++step)
+        ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent) << step;
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceSucceeded);
+    ASSERT_EQ(Sent.serialFrames.size(), 32u);
+    EXPECT_EQ(Sent.serialFrames[0].substr(0, 6), "FFOP01");
+}
+
+TEST_F(TimedSequenceTest, ARefusedCommandEndsThroughTheErrorPath)
+{
+    DeviceModel.DisplayPatternTable[2][0] = 500;   // pattern 3 cannot be built
+    StartSequence(kAllPatterns);
+    int percent = 0;
+    for (int step = 1; step <= 2; ++step) {
+        ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+        Answer("GO\r\n");
+    }
+    ASSERT_EQ(TickSequence(kAllPatterns, percent), kSequenceStepSent);
+    EXPECT_EQ(Sent.serialFrames.size(), 2u);
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceWaiting);
+    StatusTimerTick();
+    EXPECT_EQ(OnlyMessage().text, "Command Error");
+    EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
+}
+
+TEST(Paging, PagesOfATable)
+{
+    EXPECT_FALSE(PageChanged(0, 31, 32));
+    EXPECT_TRUE(PageChanged(31, 32, 32));
+    EXPECT_TRUE(PageChanged(40, 3, 32));
+    EXPECT_TRUE(PageChanged(2, 8, 8));     // titles: channel 3 to channel 9
+    EXPECT_FALSE(PageChanged(8, 11, 8));   // channel 9 to channel 12
+    EXPECT_TRUE(PageChanged(2, 16, 16));   // alarm outputs: channel 3 to channel 17
+    EXPECT_FALSE(PageChanged(16, 19, 16));
+}
