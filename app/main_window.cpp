@@ -7,6 +7,8 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/routing/display_pattern.h"
+#include "dialogs/routing/video_output.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -142,9 +144,9 @@ void RunMainCommand(int id)
         else
             RunDialog(IDD_UNIT_NETWORK);
         break;
-    case IDM_DISPLAY_PATTERN: RunDialog(IDD_DISPLAY_PATTERN); break;
+    case IDM_DISPLAY_PATTERN: RunDisplayPatternDialog(MainWindow); break;
     case IDM_AUTO_SWITCH: RunDialog(IDD_AUTO_SWITCH); break;
-    case IDM_VIDEO_OUTPUT: RunDialog(IDD_VIDEO_OUTPUT); break;
+    case IDM_VIDEO_OUTPUT: RunVideoOutputDialog(MainWindow); break;
     case IDM_SET_ALL: RunDialog(IDD_SET_ALL); break;
     case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
     case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;

@@ -10,6 +10,9 @@ add_library(kvr_win STATIC
   link/serial_link.cpp
   link/tcp_link.cpp
   app/tcp_dialogs.cpp
+  dialogs/routing/channel_table.cpp
+  dialogs/routing/video_output.cpp
+  dialogs/routing/display_pattern.cpp
   files/file_dialogs_win32.cpp
 )
 target_link_libraries(kvr_win PUBLIC kvr_core comctl32 comdlg32 ws2_32 gdi32 user32 advapi32)
@@ -23,4 +26,4 @@ if(MINGW)
   target_link_options(KVR2840E PRIVATE -municode)
 endif()
 set_source_files_properties(resources/kvr2840e.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/resources/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.manifest;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.ico;${CMAKE_CURRENT_SOURCE_DIR}/resources/comm_dialogs.rc;${CMAKE_CURRENT_SOURCE_DIR}/resources/tcp_dialogs.rc")
+  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/resources/resource.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.manifest;${CMAKE_CURRENT_SOURCE_DIR}/resources/kvr2840e.ico;${CMAKE_CURRENT_SOURCE_DIR}/resources/comm_dialogs.rc;${CMAKE_CURRENT_SOURCE_DIR}/resources/tcp_dialogs.rc;${CMAKE_CURRENT_SOURCE_DIR}/resources/table_dialogs.rc")

@@ -113,4 +113,19 @@
 #define IDC_SERVER_STOP             1130
 #define IDC_SERVER_CLOSE            1131
 
+// Channel-table dialogs: the frame's controls, shared by every member.
+#define IDC_TABLE_CHANNEL_LIST      1300
+#define IDC_TABLE_VALUE_LIST        1301
+#define IDC_TABLE_SAME_LIST         1302
+#define IDC_TABLE_SET               1303
+#define IDC_TABLE_SET_ALL           1304
+#define IDC_TABLE_SLAVE_LIST        1305
+#define IDC_TABLE_CLOSE             1306
+#define IDC_TABLE_SEQUENCE          1307
+#define IDC_TABLE_PERCENT           1308
+#define IDC_TABLE_PERCENT_LABEL     1309
+// Screen display pattern.
+#define IDC_PATTERN_LIST            1310
+#define IDC_PATTERN_SWITCH          1311
+
 #define IDC_STATIC                  -1

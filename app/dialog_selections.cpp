@@ -1,0 +1,3 @@
+#include "app/dialog_selections.h"
+
+DialogSelectionsRecord DialogSelections = {};
