@@ -51,6 +51,12 @@ run 'SerialSimTest.Rs485AddressAndBroadcast' --rs485 7
 run 'SerialSimTest.ReplyFromAnotherAddressIsRefused' --rs485 7,8
 run 'SerialSimTest.AReplyInTwoPiecesIsTakenOnce' --split
 run 'SerialSimTest.NoReplyEndsInNoConnect' --no-reply
+run 'TableDialogsTest.VideoOutputSendsOneOutputAndAllOutputs'
+run 'TableDialogsTest.DisplayPatternButtons'
+run 'TableDialogsTest.AllPatternsSequence'
+run 'TableDialogsTest.AnErrorEndsTheSequenceWithoutSuccess' --error-every 5
+run 'TableDialogsTest.CancelStopsTheSequence'
+run 'TableDialogsTest.BroadcastCompletesAtOnce' --rs485 7
 
 WINEDEBUG=-all "$kvr_wine" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1
 stop_wine_server
