@@ -11,6 +11,8 @@
 #include "resources/resource.h"
 #include "win_test_support.h"
 
+#include <vector>
+
 namespace {
 
 struct Program {
@@ -226,4 +228,57 @@ TEST_F(ProgramOnTcpTest, ConnectsThroughTheClientDialog)
 
     PostMessageW(program.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(program, 10000), 0u);
+}
+
+TEST_F(ProgramTest, TableDialogsTalkToTheUnit)
+{
+    // "映像出力": output 3 off, one command.
+    PostMessageW(program.window, WM_COMMAND, IDM_VIDEO_OUTPUT, 0);
+    HWND dialog = WaitForWindow(L"#32770", L"映像出力  ", 10000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr) << DescribeWindows(program.process.dwProcessId);
+    SendDlgItemMessageW(dialog, IDC_TABLE_CHANNEL_LIST, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_TABLE_CHANNEL_LIST, CBN_SELCHANGE), 0);
+    SendDlgItemMessageW(dialog, IDC_TABLE_VALUE_LIST, CB_SETCURSEL, 0, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_TABLE_VALUE_LIST, CBN_SELCHANGE), 0);
+    PostMessageW(dialog, WM_COMMAND, IDC_TABLE_SET, 0);
+    EXPECT_EQ(AnswerBox(program, L"接続成功"), L"Success");
+    PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(20);
+
+    // "画面表示パターン": all 32 patterns in one run.
+    PostMessageW(program.window, WM_COMMAND, IDM_DISPLAY_PATTERN, 0);
+    dialog = WaitForWindow(L"#32770", L"画面表示パターン  ", 10000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDC_TABLE_SEQUENCE, 0);
+    HWND box = WaitForWindow(L"#32770", L"接続成功", 30000, program.process.dwProcessId);
+    ASSERT_NE(box, nullptr) << DescribeWindows(program.process.dwProcessId);
+    EXPECT_EQ(MessageBoxText(box), L"Success");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    Sleep(300);
+    PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
+        Sleep(20);
+
+    // The output was changed: the program asks before it ends.
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    box = WaitForWindow(L"#32770", L"保存確認", 10000, program.process.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+
+    // The unit received exactly what the model holds.
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_EQ(log.size(), 33u);
+    EXPECT_EQ(log[0], "OE03OF");
+    for (int pattern = 1; pattern <= 32; ++pattern) {
+        char expected[64];
+        snprintf(expected, sizeof expected, "OP%02d", pattern);
+        std::string line = expected;
+        for (int output = 1; output <= 16; ++output) {
+            snprintf(expected, sizeof expected, "I%02d", output);
+            line += expected;
+        }
+        EXPECT_EQ(log[static_cast<size_t>(pattern)], line);
+    }
 }

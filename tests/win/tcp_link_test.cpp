@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "dialogs/routing/video_output.h"
+#include "resources/resource.h"
 #include "link/link_state.h"
 #include "link/send_path.h"
 #include "link/tcp_link.h"
@@ -272,4 +274,29 @@ TEST_F(TcpLinkTest, UnknownSocketEventIsShown)
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0].text, "ﾈｯﾄﾜｰｸ･ｴﾗｰ(event 1024)");
     EXPECT_EQ(RecordedMessages[0].caption, "ERROR");
+}
+
+TEST_F(TcpLinkTest, TableDialogRepliesArriveThroughTheDialog)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+    DeviceModel.VideoOutputEnable[2] = 0;
+    WindowWatcher watcher(L"#32770", nullptr, [](HWND dialog) {
+        // TCP/IP: the slave address does not apply.
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_SLAVE_LIST)));
+        SendDlgItemMessageW(dialog, IDC_TABLE_CHANNEL_LIST, CB_SETCURSEL, 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_TABLE_CHANNEL_LIST, CBN_SELCHANGE), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_TABLE_SET, BN_CLICKED), 0);
+        for (int i = 0; i < 250 && TransactionState.completionCode != kCompletionSingle; ++i)
+            Sleep(20);
+        PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
+    });
+    RunVideoOutputDialog(nullptr);
+    EXPECT_TRUE(watcher.found());
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "OE03OF");
+    EXPECT_TRUE(RecordedMessages.empty());
 }

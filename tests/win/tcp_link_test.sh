@@ -71,6 +71,7 @@ client 'TcpLinkTest.ClientTakesASplitReplyOnce' --split
 client 'TcpLinkTest.SilentUnitEndsWithNoAnswerWithoutBurningACore' --no-reply
 client 'TcpLinkTest.UnreachableUnitReportsTheSocketEvent:TcpLinkTest.NotConnectedAndStaleSelection:TcpLinkTest.UnknownSocketEventIsShown'
 client 'TcpLinkTest.UnitClosingTheConnectionEndsIt' --seconds 3
+client 'TcpLinkTest.TableDialogRepliesArriveThroughTheDialog'
 base=$((20000 + $$ % 20000))
 server 'TcpLinkTest.ServerTakesUnitsAndSendsToTheSelectedOne' 3 "$base"
 server 'TcpLinkTest.ServerTakesUnitsAndSendsToTheSelectedOne' 97 "$((base + 1))"
