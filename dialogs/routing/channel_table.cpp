@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int kPageEntries = 32;
+constexpr int kValueCellWidth = 112;   // up to the next column's label
+constexpr int kValueCellHeight = 22;
 
 // The frame's own controls that a running sequence locks.
 const int kFrameLocks[] = {IDC_TABLE_CHANNEL_LIST, IDC_TABLE_VALUE_LIST, IDC_TABLE_SAME_LIST,
@@ -114,7 +116,11 @@ void Paint(HWND dialog, const ChannelTableMember& member)
         swprintf(text, 32, L"ch.%02d =", base + i + 1);
         TextOutW(dc, x, y, text, static_cast<int>(wcslen(text)));
         member.paintValue(row[base + i], text, 32);
-        TextOutW(dc, x + 60, y, text, static_cast<int>(wcslen(text)));
+        // The value's cell is filled as the text is drawn: the table is
+        // painted over itself, and in a proportional font a shorter value
+        // would leave the end of a longer one standing.
+        RECT cell = {x + 60, y, x + 60 + kValueCellWidth, y + kValueCellHeight};
+        ExtTextOutW(dc, x + 60, y, ETO_OPAQUE, &cell, text, static_cast<UINT>(wcslen(text)), nullptr);
     }
     if (member.paintExtra)
         member.paintExtra(dc);
