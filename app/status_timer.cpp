@@ -19,7 +19,7 @@ const char* ReplyStatusText(int status)
     return "Command Error";
 }
 
-static void CloseStatusWindow()
+void CloseIoStatusWindow()
 {
     if (IoStatusWindowOpen) {
         if (StatusWindowHooks.close)
@@ -42,7 +42,7 @@ void StatusTimerTick()
         } else {
             ShowReplyError(ReplyStatusText(status));
         }
-        CloseStatusWindow();
+        CloseIoStatusWindow();
         return;
     }
 
@@ -67,7 +67,7 @@ void StatusTimerTick()
             TransactionState.replyWait = 0;
             TransactionState.busy = 0;
             ShowMessage({"No Connect", "接続失敗", kIconError, kButtonsOk, false, kOwnerNone});
-            CloseStatusWindow();
+            CloseIoStatusWindow();
         }
     }
 }

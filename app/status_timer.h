@@ -16,5 +16,9 @@ extern StatusWindowOps StatusWindowHooks;
 
 void StatusTimerTick();
 
+// Closes the input/output status window if it is open (a reply failed, or a
+// command could not be sent).
+void CloseIoStatusWindow();
+
 // The text shown for a reply status 1..8 ("Menu Display" .. "Command Error").
 const char* ReplyStatusText(int status);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/link_state.h"
+#include "link/message_ops.h"
 #include "link/text_conversions.h"
 #include "link/transaction.h"
 
@@ -12,12 +13,13 @@ LinkTransport ActiveTransport = {nullptr, nullptr};
 static char FrameBuffer[kFrameBufferBytes];
 static int FrameLength = 0;
 
-// No link is installed: the command cannot go anywhere, which is a failed send.
-static void FailSend()
+void FailCommand(const char* warning)
 {
     TransactionState.sendFailed = 1;
     TransactionState.busy = 0;
     TransactionState.replyWait = 0;
+    if (warning)
+        ShowWarning(warning);
 }
 
 void SendCommand(const char* command)
@@ -29,7 +31,7 @@ void SendCommand(const char* command)
         if (ActiveTransport.sendTcp)
             ActiveTransport.sendTcp(command);
         else
-            FailSend();
+            FailCommand(nullptr);   // no link is installed: nowhere to send it
     } else {
         WriteSerialFrame(command);
     }

@@ -27,6 +27,11 @@ void SendCommand(const char* command);
 // Used by SendCommand and directly by the unit network commands.
 void WriteSerialFrame(const char* command);
 
+// A command that could not be sent or was not answered: the transaction
+// ends at once as a failed send (so a dialog may send again and a running
+// sequence stops), with `warning` shown when given.
+void FailCommand(const char* warning);
+
 // The frame last written (for the platform writer, which must keep it valid
 // until the write has finished).
 const char* LastSerialFrame();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/config_values.h"
 #include "app/main_window.h"
 #include "app/status_timer.h"
 #include "link/link_state.h"
@@ -52,14 +53,6 @@ bool StartLibrary()
     }
     LibraryStarted = true;
     return true;
-}
-
-int PortNumber(const char* text)
-{
-    int port = 0;
-    for (int i = 0; i < 5 && text[i] >= '0' && text[i] <= '9'; ++i)
-        port = port * 10 + (text[i] - '0');
-    return port;
 }
 
 // A socket for MainSocket, registered with the TCP/IP dialog; false after
@@ -130,23 +123,11 @@ SOCKET SelectedSocket()
     return MainSocket ? static_cast<SOCKET>(MainSocket) : INVALID_SOCKET;
 }
 
-// A send or reply wait that failed: the dialog may send again at once, and a
-// status window that polls through this link is closed.
-void FailTcpCommand(const char* text)
+// A send that failed also closes a status window that polls through this link.
+void FailTcpSend(const char* text)
 {
-    TransactionState.sendFailed = 1;
-    TransactionState.busy = 0;
-    TransactionState.replyWait = 0;
-    ShowWarning(text);
-}
-
-void CloseStatusWindowAfterFailure()
-{
-    if (IoStatusWindowOpen) {
-        if (StatusWindowHooks.close)
-            StatusWindowHooks.close();
-        IoStatusWindowOpen = 0;
-    }
+    FailCommand(text);
+    CloseIoStatusWindow();
 }
 
 } // namespace
@@ -159,7 +140,7 @@ int TcpConnect()
     }
     if (!StartLibrary())
         return 0;
-    const int port = PortNumber(DeviceModel.UnitNetwork.destinationPortText);
+    const int port = ParseConfigNumber(DeviceModel.UnitNetwork.destinationPortText);
     CloseMainSocket();
     if (!CreateMainSocket(kClientEvents))
         return 0;
@@ -186,7 +167,7 @@ int TcpListen()
         return 1;
     if (!StartLibrary())
         return 0;
-    const int port = PortNumber(DeviceModel.UnitNetwork.sourcePortText);
+    const int port = ParseConfigNumber(DeviceModel.UnitNetwork.sourcePortText);
     if (!CreateMainSocket(kListenEvents))
         return 0;
     sockaddr_in local = {};
@@ -294,8 +275,7 @@ void SendTcp(const char* command)
 {
     const SOCKET s = TcpConnected ? SelectedSocket() : INVALID_SOCKET;
     if (s == INVALID_SOCKET) {
-        FailTcpCommand("Socket が接続されていません");
-        CloseStatusWindowAfterFailure();
+        FailTcpSend("Socket が接続されていません");
         return;
     }
     if (send(s, command, static_cast<int>(strlen(command)), 0) != SOCKET_ERROR) {
@@ -305,8 +285,7 @@ void SendTcp(const char* command)
     // Would block: the command stays outstanding until the status timer's time-out.
     if (WSAGetLastError() == WSAEWOULDBLOCK)
         return;
-    FailTcpCommand("Socket 送信");
-    CloseStatusWindowAfterFailure();
+    FailTcpSend("Socket 送信");
 }
 
 int WaitTcpReply()
@@ -335,7 +314,7 @@ int WaitTcpReply()
             break;
     }
     ReceivedByteCount = SOCKET_ERROR;
-    FailTcpCommand("Answer が､きません");
+    FailCommand("Answer が､きません");
     return 0;
 }
 

@@ -57,12 +57,7 @@ build/native/sim/kvr2840e-sim --pty "$demo/pty" --tcp-listen 0 --log "$demo/comm
   --video-loss-flap 4 >"$demo/sim.out" 2>&1 &
 sim_pid=$!
 pty="$(wait_for_sim_pty "$demo/sim.out")" || { cat "$demo/sim.out"; exit 1; }
-tcp_port=""
-for _ in $(seq 1 100); do
-  tcp_port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$demo/sim.out" | head -n 1)"
-  [ -n "$tcp_port" ] && break
-  sleep 0.05
-done
+tcp_port="$(wait_for_sim_tcp_port "$demo/sim.out")" || { cat "$demo/sim.out"; exit 1; }
 echo "simulator on $pty and 127.0.0.1:$tcp_port, commands it receives go to $demo/commands.log"
 map_com_port COM1 "$pty"
 index="$(com_port_index COM1)" || { echo "Wine does not list COM1"; exit 1; }

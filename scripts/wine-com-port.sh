@@ -27,6 +27,17 @@ wait_for_sim_pty() {
   return 1
 }
 
+# Prints the TCP port the simulator announced in OUTPUT_FILE ("listening ADDR:PORT").
+wait_for_sim_tcp_port() {
+  local out="$1" port=""
+  for _ in $(seq 1 100); do
+    port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$out" 2>/dev/null | head -n 1)"
+    if [ -n "$port" ]; then echo "$port"; return 0; fi
+    sleep 0.05
+  done
+  return 1
+}
+
 # map_com_port COMn DEVICE: the mapping is read when the Wine server starts,
 # so the server is restarted.
 map_com_port() {

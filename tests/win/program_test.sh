@@ -26,13 +26,9 @@ run() {
   rm -f "$work/sim.log" "$work/sim.out"
   "$sim" --pty --tcp-listen 0 --log "$work/sim.log" >"$work/sim.out" 2>&1 &
   sim_pid=$!
-  local pty tcp_port="" index log
+  local pty tcp_port index log
   pty="$(wait_for_sim_pty "$work/sim.out")" || { echo "simulator did not start"; failed=1; return; }
-  for _ in $(seq 1 100); do
-    tcp_port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/sim.out" | head -n 1)"
-    [ -n "$tcp_port" ] && break
-    sleep 0.05
-  done
+  tcp_port="$(wait_for_sim_tcp_port "$work/sim.out")" || { echo "simulator did not listen"; failed=1; return; }
   map_com_port COM1 "$pty"
   index="$(com_port_index COM1)" || { echo "COM1 is not among the serial ports Wine lists"; failed=1; return; }
   log="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/sim.log" 2>/dev/null)"

@@ -33,13 +33,9 @@ client() {
   rm -f "$work/sim.log" "$work/sim.out"
   "$sim" --tcp-listen 0 --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
   sim_pid=$!
-  local port=""
-  for _ in $(seq 1 100); do
-    port="$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$work/sim.out" | head -n 1)"
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
-  [ -n "$port" ] || { echo "simulator did not start: $(cat "$work/sim.out")"; failed=1; return; }
+  local port
+  port="$(wait_for_sim_tcp_port "$work/sim.out")" ||
+    { echo "simulator did not start: $(cat "$work/sim.out")"; failed=1; return; }
   local log
   log="$(log_path)"
   stop_wine_server
