@@ -7,16 +7,29 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${KVR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-# One test program. Natively every case is its own ctest test; under Wine one
-# ctest test runs the whole program, because starting Wine once per case would
+# One test program. Natively every case is its own ctest test, and the whole
+# program runs once more in one process in a shuffled order, so that a case
+# that leans on state another left behind is found. Under Wine one ctest test
+# runs the whole program, shuffled, because starting Wine once per case would
 # cost a second each.
 function(kvr_add_test_program name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE kvr_core GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE kvr_test_support GTest::gtest GTest::gtest_main)
   target_compile_options(${name} PRIVATE ${KVR_WARNINGS})
   if(CMAKE_CROSSCOMPILING)
-    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_shuffle)
+    kvr_require_gtest_summary(${name})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
+    add_test(NAME ${name}.shuffled COMMAND ${name} --gtest_brief=1 --gtest_shuffle)
+    kvr_require_gtest_summary(${name}.shuffled)
   endif()
+endfunction()
+
+# A run that dies without GoogleTest's summary, or runs no case at all, must
+# not pass.
+function(kvr_require_gtest_summary test)
+  set_tests_properties(${test} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()

@@ -4,7 +4,7 @@
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
-#include "link/message_box_win32.h"
+#include "link/message_box.h"
 #include "link/message_ops.h"
 #include "resources/resource.h"
 #include "win_test_support.h"

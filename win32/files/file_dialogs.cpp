@@ -1,4 +1,4 @@
-#include "files/file_dialogs_win32.h"
+#include "files/file_dialogs.h"
 
 #include <commdlg.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/ui_text.h"
-#include "files/file_dialogs_win32.h"
+#include "files/file_dialogs.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/message_ops.h"

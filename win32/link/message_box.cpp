@@ -1,4 +1,4 @@
-#include "link/message_box_win32.h"
+#include "link/message_box.h"
 
 #include <windows.h>
 
