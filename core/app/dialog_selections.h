@@ -2,10 +2,10 @@
 #pragma once
 
 struct DialogSelectionsRecord {
-    int inputChannel, previousInputChannel;     // shared by the input-channel tables
-    int videoOutput, previousVideoOutput;       // the video output dialog's list position
-    int patternOutput, previousPatternOutput;   // the display pattern dialog's output
-    int outputSide, previousOutputSide;         // output-side date/time and title display
+    int inputChannel;    // shared by the input-channel tables
+    int videoOutput;     // the video output dialog's list position
+    int patternOutput;   // the display pattern dialog's output
+    int outputSide;      // output-side date/time and title display
 };
 
 extern DialogSelectionsRecord DialogSelections;

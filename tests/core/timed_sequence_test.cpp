@@ -16,7 +16,7 @@ bool SendPattern(int step)
     return SendPatternRow(step - 1);
 }
 
-const SequenceSpec kAllPatterns = {4, 32, SendPattern};
+const SequenceSteps kAllPatterns = {.timerId = 4, .periodMs = 400, .length = 32, .sendStep = SendPattern};
 
 } // namespace
 
@@ -143,15 +143,4 @@ TEST_F(TimedSequenceTest, ARefusedCommandEndsThroughTheErrorPath)
     StatusTimerTick();
     EXPECT_EQ(OnlyMessage().text, "Command Error");
     EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
-}
-
-TEST(Paging, PagesOfATable)
-{
-    EXPECT_FALSE(PageChanged(0, 31, 32));
-    EXPECT_TRUE(PageChanged(31, 32, 32));
-    EXPECT_TRUE(PageChanged(40, 3, 32));
-    EXPECT_TRUE(PageChanged(2, 8, 8));     // titles: channel 3 to channel 9
-    EXPECT_FALSE(PageChanged(8, 11, 8));   // channel 9 to channel 12
-    EXPECT_TRUE(PageChanged(2, 16, 16));   // alarm outputs: channel 3 to channel 17
-    EXPECT_FALSE(PageChanged(16, 19, 16));
 }

@@ -10,7 +10,8 @@
 #include "app/host_list.h"
 #include "app/main_window.h"
 #include "app/ui_text.h"
-#include "files/settings_file.h"
+#include "common/controls.h"
+#include "common/dialog.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/tcp_link.h"
@@ -24,23 +25,11 @@ HWND ClientDialog = nullptr;
 HWND ServerDialog = nullptr;
 bool Initialising = false;
 
-void SetTitle(HWND dialog, const char* title)
-{
-    const std::wstring text = WideFromUtf8(title) + L"  " + WideFromUtf8(CurrentFilePath);
-    SetWindowTextW(dialog, text.c_str());
-}
-
-void Enable(HWND dialog, int id, bool enabled)
-{
-    EnableWindow(GetDlgItem(dialog, id), enabled);
-}
-
 // A dialog of this file starts: it is the open dialog and receives the
 // notifications of every socket from now on.
 void StartTcpDialog(HWND dialog, HWND& self, void (*refresh)())
 {
     self = dialog;
-    OpenDialog = dialog;
     RegisterTcpSockets(dialog);
     RefreshTcpDialog = refresh;
 }
@@ -51,8 +40,7 @@ void EndTcpDialog(HWND dialog, HWND& self)
     RefreshTcpDialog = nullptr;
     RegisterTcpSockets(MainWindow);
     self = nullptr;
-    OpenDialog = nullptr;
-    EndDialog(dialog, 0);
+    EndModalDialog(dialog, 0);
 }
 
 // A port field changed: its text (five characters at most) becomes the port
@@ -94,9 +82,9 @@ void RefreshClient()
     HWND dialog = ClientDialog;
     if (!dialog)
         return;
-    SetTitle(dialog, "TCP/IPの設定（Client）");
-    Enable(dialog, IDC_CLIENT_CONNECT, !TcpConnected);
-    Enable(dialog, IDC_CLIENT_DISCONNECT, TcpConnected != 0);
+    SetDialogCaption(dialog, L"TCP/IPの設定（Client）", kCaptionWithPath);
+    EnableControl(dialog, IDC_CLIENT_CONNECT, !TcpConnected);
+    EnableControl(dialog, IDC_CLIENT_DISCONNECT, TcpConnected != 0);
 }
 
 void StartClient(HWND dialog)
@@ -180,42 +168,42 @@ void CloseClient(HWND dialog)
     EndTcpDialog(dialog, ClientDialog);
 }
 
-INT_PTR CALLBACK ClientProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+bool ClientCommand(HWND dialog, int id, int code)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        StartClient(dialog);
-        return TRUE;
-    case WM_SOCKET_EVENT:
-        HandleSocketEvent(wParam, lParam);
-        return TRUE;
-    case WM_DEVICE_REPLY:
-        return TRUE;   // nothing was asked: the data is dropped
-    case WM_CLOSE:
-        CloseClient(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_CLIENT_HOST_LIST:
-            if (HIWORD(wParam) == LBN_DBLCLK)
-                SelectClientHost(dialog);
-            return TRUE;
-        case IDC_CLIENT_PORT:
-            if (HIWORD(wParam) == EN_CHANGE)
-                PortChanged(dialog, IDC_CLIENT_PORT, DeviceModel.UnitNetwork.destinationPortText,
-                            kKeyDestinationPort);
-            return TRUE;
-        case IDC_CLIENT_ADD: AddClientHost(dialog); return TRUE;
-        case IDC_CLIENT_DELETE: DeleteClientHost(dialog); return TRUE;
-        case IDC_CLIENT_CONNECT: ConnectClient(); return TRUE;
-        case IDC_CLIENT_DISCONNECT: DisconnectClient(); return TRUE;
-        case IDC_CLIENT_CLOSE:
-        case IDCANCEL: CloseClient(dialog); return TRUE;
-        }
-        break;
+    switch (id) {
+    case IDC_CLIENT_HOST_LIST:
+        if (code == LBN_DBLCLK)
+            SelectClientHost(dialog);
+        return true;
+    case IDC_CLIENT_PORT:
+        if (code == EN_CHANGE)
+            PortChanged(dialog, IDC_CLIENT_PORT, DeviceModel.UnitNetwork.destinationPortText, kKeyDestinationPort);
+        return true;
+    case IDC_CLIENT_ADD: AddClientHost(dialog); return true;
+    case IDC_CLIENT_DELETE: DeleteClientHost(dialog); return true;
+    case IDC_CLIENT_CONNECT: ConnectClient(); return true;
+    case IDC_CLIENT_DISCONNECT: DisconnectClient(); return true;
     }
-    return FALSE;
+    return false;
 }
+
+// Socket notifications come to whichever TCP/IP dialog is up.
+bool SocketMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_SOCKET_EVENT)
+        return false;
+    HandleSocketEvent(wParam, lParam);
+    return true;
+}
+
+// Nothing is asked from these dialogs: TCP data that reaches them is dropped.
+const ModalDialog kClientDialog = {
+    .templateId = IDD_TCP_CLIENT,
+    .title = L"TCP/IPの設定（Client）",
+    .closeId = IDC_CLIENT_CLOSE,
+    .takesReplies = false,
+    .handlers = {.start = StartClient, .command = ClientCommand, .close = CloseClient, .message = SocketMessage},
+};
 
 // ---- Server ------------------------------------------------------------------
 
@@ -226,7 +214,7 @@ void RefreshServer()
     HWND dialog = ServerDialog;
     if (!dialog)
         return;
-    SetTitle(dialog, "TCP/IPの設定（Server）");
+    SetDialogCaption(dialog, L"TCP/IPの設定（Server）", kCaptionWithPath);
     HWND list = GetDlgItem(dialog, IDC_SERVER_CLIENT_LIST);
     const int selected = SelectedServerEntry();
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -243,8 +231,8 @@ void RefreshServer()
     SetDlgItemTextW(dialog, IDC_SERVER_DESTINATION,
                     selected ? WideFromUtf8(ConnectionTable[selected].peerAddress).c_str() : kNoDestination);
     // Listening or not decides the buttons, so that listening can always be stopped.
-    Enable(dialog, IDC_SERVER_LISTEN, MainSocket == 0);
-    Enable(dialog, IDC_SERVER_STOP, MainSocket != 0);
+    EnableControl(dialog, IDC_SERVER_LISTEN, MainSocket == 0);
+    EnableControl(dialog, IDC_SERVER_STOP, MainSocket != 0);
 }
 
 void StartServer(HWND dialog)
@@ -281,51 +269,45 @@ void StopServer(HWND dialog)
     RefreshServer();
 }
 
-INT_PTR CALLBACK ServerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+bool ServerCommand(HWND dialog, int id, int code)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        StartServer(dialog);
-        return TRUE;
-    case WM_SOCKET_EVENT:
-        HandleSocketEvent(wParam, lParam);
-        return TRUE;
-    case WM_DEVICE_REPLY:
-        return TRUE;
-    case WM_CLOSE:
-        EndTcpDialog(dialog, ServerDialog);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_SERVER_CLIENT_LIST:
-            if (HIWORD(wParam) == LBN_DBLCLK)
-                SelectServerUnit(dialog);
-            return TRUE;
-        case IDC_SERVER_PORT:
-            if (HIWORD(wParam) == EN_CHANGE)
-                PortChanged(dialog, IDC_SERVER_PORT, DeviceModel.UnitNetwork.sourcePortText, kKeySourcePort);
-            return TRUE;
-        case IDC_SERVER_LISTEN:
-            TcpListen();
-            RefreshServer();
-            return TRUE;
-        case IDC_SERVER_STOP: StopServer(dialog); return TRUE;
-        case IDC_SERVER_CLOSE:
-        case IDCANCEL: EndTcpDialog(dialog, ServerDialog); return TRUE;
-        }
-        break;
+    switch (id) {
+    case IDC_SERVER_CLIENT_LIST:
+        if (code == LBN_DBLCLK)
+            SelectServerUnit(dialog);
+        return true;
+    case IDC_SERVER_PORT:
+        if (code == EN_CHANGE)
+            PortChanged(dialog, IDC_SERVER_PORT, DeviceModel.UnitNetwork.sourcePortText, kKeySourcePort);
+        return true;
+    case IDC_SERVER_LISTEN:
+        TcpListen();
+        RefreshServer();
+        return true;
+    case IDC_SERVER_STOP: StopServer(dialog); return true;
     }
-    return FALSE;
+    return false;
 }
+
+const ModalDialog kServerDialog = {
+    .templateId = IDD_TCP_SERVER,
+    .title = L"TCP/IPの設定（Server）",
+    .closeId = IDC_SERVER_CLOSE,
+    .takesReplies = false,
+    .handlers = {.start = StartServer,
+                 .command = ServerCommand,
+                 .close = [](HWND dialog) { EndTcpDialog(dialog, ServerDialog); },
+                 .message = SocketMessage},
+};
 
 } // namespace
 
 void RunTcpClientDialog(HWND owner)
 {
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TCP_CLIENT), owner, ClientProc, 0);
+    RunModalDialog(owner, kClientDialog);
 }
 
 void RunTcpServerDialog(HWND owner)
 {
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TCP_SERVER), owner, ServerProc, 0);
+    RunModalDialog(owner, kServerDialog);
 }

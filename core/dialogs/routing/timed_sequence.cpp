@@ -2,19 +2,19 @@
 
 #include "link/transaction.h"
 
-bool SequenceRunning(const SequenceSpec& spec)
+bool SequenceRunning(const SequenceSteps& steps)
 {
-    return TransactionState.sequenceTimer == spec.timerId;
+    return TransactionState.sequenceTimer == steps.timerId;
 }
 
-void StartSequence(const SequenceSpec& spec)
+void StartSequence(const SequenceSteps& steps)
 {
-    TransactionState.sequenceTimer = spec.timerId;
+    TransactionState.sequenceTimer = steps.timerId;
     TransactionState.stepCounter = 0;
     TransactionState.sequencePhase = kPhaseRunning;
 }
 
-SequenceTick TickSequence(const SequenceSpec& spec, int& percent)
+SequenceTick TickSequence(const SequenceSteps& steps, int& percent)
 {
     if (TransactionState.completionCode == kCompletionSequence ||
         TransactionState.replyStatus == kReplyStopSequence || TransactionState.sendFailed) {
@@ -29,10 +29,10 @@ SequenceTick TickSequence(const SequenceSpec& spec, int& percent)
 
     const int step = TransactionState.stepCounter + 1;
     TransactionState.stepCounter = step;
-    if (step == spec.length)
+    if (step == steps.length)
         TransactionState.sequencePhase = kPhaseLast;
-    spec.sendStep(step);
-    percent = spec.length > 0 ? step * 100 / spec.length : 100;
+    steps.sendStep(step);
+    percent = steps.length > 0 ? step * 100 / steps.length : 100;
     return kSequenceStepSent;
 }
 
@@ -48,9 +48,4 @@ bool CancelSequence()
 void EndCancel()
 {
     TransactionState.suppress = 0;
-}
-
-bool PageChanged(int previous, int next, int pageSize)
-{
-    return pageSize > 0 && previous / pageSize != next / pageSize;
 }

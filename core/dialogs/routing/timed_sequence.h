@@ -4,10 +4,15 @@
 // answered. The dialog keeps its controls; this is the stepping.
 #pragma once
 
-struct SequenceSpec {
-    int timerId;                 // the dialog timer that drives it
-    int length;                  // number of commands
-    bool (*sendStep)(int step);  // sends command `step` (1-based)
+// What a timed sequence sends and how fast: `length` commands, command
+// `step` (1-based) sent by `sendStep`, one per tick of the dialog timer
+// `timerId` every `periodMs`. Each dialog's timer id is its own, so a dialog
+// knows its sequence is the one running.
+struct SequenceSteps {
+    int timerId = 0;
+    int periodMs = 0;
+    int length = 0;
+    bool (*sendStep)(int step) = nullptr;
 };
 
 enum SequenceTick {
@@ -18,20 +23,16 @@ enum SequenceTick {
 };
 
 // True while the sequence of the dialog with this timer is running.
-bool SequenceRunning(const SequenceSpec& spec);
+bool SequenceRunning(const SequenceSteps& steps);
 
 // Starts the sequence (the caller has checked that nothing is busy).
-void StartSequence(const SequenceSpec& spec);
+void StartSequence(const SequenceSteps& steps);
 
 // One timer tick. On kSequenceStepSent, `percent` holds step × 100 div length.
-SequenceTick TickSequence(const SequenceSpec& spec, int& percent);
+SequenceTick TickSequence(const SequenceSteps& steps, int& percent);
 
 // Cancel: ignored (returns false) once the last command is under way.
 // Otherwise the sequence stops and reports of errors are suppressed until
 // the caller, after its "中止しました" message, calls EndCancel.
 bool CancelSequence();
 void EndCancel();
-
-// A table shows `pageSize` entries at a time: true when `next` lies on
-// another page than `previous`, so the whole table must be painted again.
-bool PageChanged(int previous, int next, int pageSize);

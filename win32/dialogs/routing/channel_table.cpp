@@ -1,318 +1,246 @@
 #include "dialogs/routing/channel_table.h"
 
-#include <cstdio>
-#include <string>
+#include <cwchar>
 
-#include "app/main_window.h"
 #include "app/ui_text.h"
-#include "files/settings_file.h"
+#include "common/controls.h"
+#include "common/dialog.h"
+#include "common/scoped.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
-#include "link/tcp_link.h"
 #include "link/transaction.h"
-#include "protocol/device_model.h"
 #include "resources/resource.h"
 
 namespace {
 
-constexpr int kPageEntries = 32;
 constexpr int kValueCellWidth = 112;   // up to the next column's label
 constexpr int kValueCellHeight = 22;
 
 // The frame's own controls that a running sequence locks.
-const int kFrameLocks[] = {IDC_TABLE_CHANNEL_LIST, IDC_TABLE_VALUE_LIST, IDC_TABLE_SAME_LIST,
-                           IDC_TABLE_SET, IDC_TABLE_SET_ALL, IDC_TABLE_CLOSE, 0};
+constexpr int kFrameLocks[] = {IDC_TABLE_CHANNEL_LIST, IDC_TABLE_VALUE_LIST, IDC_TABLE_SAME_LIST,
+                               IDC_TABLE_SET, IDC_TABLE_SET_ALL, IDC_TABLE_CLOSE};
 
-const ChannelTableMember& MemberOf(HWND dialog)
+TableFrame& FrameOf(HWND dialog)
 {
-    return *reinterpret_cast<const ChannelTableMember*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return *static_cast<TableFrame*>(DialogContext(dialog));
 }
 
-int EntryCount(const ChannelTableMember& member)
+const ChannelTable& Table(const TableFrame& frame)
 {
-    return member.entryCount > 0 ? member.entryCount : DeviceModel.ChannelCount;
+    return *frame.cursor.table;
 }
 
-int Selection(HWND dialog, int id)
+void LockControls(const TableFrame& frame, bool locked)
 {
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
+    for (int id : kFrameLocks)
+        EnableControl(frame.dialog, id, !locked);
+    for (int id : frame.member->sequenceLocks)
+        EnableControl(frame.dialog, id, !locked);
+    EnableControl(frame.dialog, IDC_TABLE_SLAVE_LIST, !locked && IsRs485Link());
+    EnableMenuItem(GetSystemMenu(frame.dialog, FALSE), SC_CLOSE,
+                   MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
 }
 
-void AddItem(HWND dialog, int id, const wchar_t* text)
+void AddValueText(HWND dialog, int id, const ChannelTable& table, int value)
 {
-    SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    char text[32];
+    table.values.item(value, text, sizeof text);
+    AddComboItem(dialog, id, WideFromUtf8(text).c_str());
 }
 
-void Enable(HWND dialog, int id, bool enabled)
+void FillLists(const TableFrame& frame)
 {
-    EnableWindow(GetDlgItem(dialog, id), enabled);
-}
-
-void LockControls(HWND dialog, const ChannelTableMember& member, bool locked)
-{
-    for (const int* id = kFrameLocks; *id; ++id)
-        Enable(dialog, *id, !locked);
-    if (member.sequenceLocks)
-        for (const int* id = member.sequenceLocks; *id; ++id)
-            Enable(dialog, *id, !locked);
-    Enable(dialog, IDC_TABLE_SLAVE_LIST, !locked && IsRs485Link());
-    EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-}
-
-void FillLists(HWND dialog, const ChannelTableMember& member)
-{
-    const int count = EntryCount(member);
-    for (int entry = member.firstListedEntry; entry < count; ++entry) {
+    const ChannelTable& table = Table(frame);
+    for (int entry = table.entries.firstListed; entry < table.entries.count(); ++entry) {
         wchar_t text[16];
         swprintf(text, 16, L"ch.%02d", entry + 1);
-        AddItem(dialog, IDC_TABLE_CHANNEL_LIST, text);
+        AddComboItem(frame.dialog, IDC_TABLE_CHANNEL_LIST, text);
     }
-    for (int value = 0; value < member.valueCount; ++value) {
-        wchar_t text[32];
-        member.valueItem(value, text, 32);
-        AddItem(dialog, IDC_TABLE_VALUE_LIST, text);
-        AddItem(dialog, IDC_TABLE_SAME_LIST, text);
+    for (int value = 0; value < table.values.count; ++value) {
+        AddValueText(frame.dialog, IDC_TABLE_VALUE_LIST, table, value);
+        AddValueText(frame.dialog, IDC_TABLE_SAME_LIST, table, value);
     }
-    for (int address = 0; address <= kMaxSlaveAddress; ++address) {
-        wchar_t text[4];
-        swprintf(text, 4, L"%02d", address);
-        AddItem(dialog, IDC_TABLE_SLAVE_LIST, text);
-    }
-    AddItem(dialog, IDC_TABLE_SLAVE_LIST, L"Broadcast");
+    FillSlaveAddressList(frame.dialog, IDC_TABLE_SLAVE_LIST);
 }
 
-void Start(HWND dialog, const ChannelTableMember& member)
+void Start(HWND dialog)
 {
-    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&member));
-    OpenDialog = dialog;
-    const std::wstring caption = WideFromUtf8(member.title) + L"  " + WideFromUtf8(CurrentFilePath);
-    SetWindowTextW(dialog, caption.c_str());
-
-    const int positions = EntryCount(member) - member.firstListedEntry;
-    if (*member.selected < 0 || *member.selected >= positions)
-        *member.selected = *member.previous = positions - 1;
-    FillLists(dialog, member);
-    SendDlgItemMessageW(dialog, IDC_TABLE_CHANNEL_LIST, CB_SETCURSEL, *member.selected, 0);
-    SendDlgItemMessageW(dialog, IDC_TABLE_SAME_LIST, CB_SETCURSEL, member.sameValueStart, 0);
-    SendDlgItemMessageW(dialog, IDC_TABLE_SLAVE_LIST, CB_SETCURSEL, SlaveAddress, 0);
-    Enable(dialog, IDC_TABLE_SLAVE_LIST, IsRs485Link());
-    if (member.start)
-        member.start(dialog);
-    ShowSelectedValue(dialog, member);
+    TableFrame& frame = FrameOf(dialog);
+    frame.dialog = dialog;
+    frame.cursor = OpenTable(*frame.member->table);
+    FillLists(frame);
+    SelectComboItem(dialog, IDC_TABLE_CHANNEL_LIST, *Table(frame).entries.position);
+    SelectComboItem(dialog, IDC_TABLE_SAME_LIST, Table(frame).values.sameStart);
+    EnableControl(dialog, IDC_TABLE_SLAVE_LIST, IsRs485Link());
+    if (frame.member->hooks.start)
+        frame.member->hooks.start(frame);
+    ShowSelectedValue(frame);
 }
 
-void Paint(HWND dialog, const ChannelTableMember& member)
+void Paint(TableFrame& frame)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(dialog, &paint);
+    ScopedPaint paint(frame.dialog);
+    HDC dc = paint.dc();
     Rectangle(dc, 25, 20, 690, 250);
-    const int count = EntryCount(member);
-    const int base = SelectedTableEntry(member) / kPageEntries * kPageEntries;
-    const int* row = member.row();
-    for (int i = 0; i < kPageEntries && base + i < count; ++i) {
+    const ChannelTable& table = Table(frame);
+    const int base = PageBase(frame.cursor);
+    const int length = PageLength(frame.cursor);
+    for (int i = 0; i < length; ++i) {
         const int x = 35 + 175 * (i / 8);
         const int y = 40 + 25 * (i % 8);
-        wchar_t text[32];
-        swprintf(text, 32, L"ch.%02d =", base + i + 1);
-        TextOutW(dc, x, y, text, static_cast<int>(wcslen(text)));
-        member.paintValue(row[base + i], text, 32);
+        wchar_t label[16];
+        swprintf(label, 16, L"ch.%02d =", base + i + 1);
+        TextOutW(dc, x, y, label, static_cast<int>(wcslen(label)));
+        char value[32];
+        table.values.painted(table.entries.get(base + i), value, sizeof value);
+        const std::wstring text = WideFromUtf8(value);
         // The value's cell is filled as the text is drawn: the table is
         // painted over itself, and in a proportional font a shorter value
         // would leave the end of a longer one standing.
         RECT cell = {x + 60, y, x + 60 + kValueCellWidth, y + kValueCellHeight};
-        ExtTextOutW(dc, x + 60, y, ETO_OPAQUE, &cell, text, static_cast<UINT>(wcslen(text)), nullptr);
+        ExtTextOutW(dc, x + 60, y, ETO_OPAQUE, &cell, text.c_str(), static_cast<UINT>(text.size()), nullptr);
     }
-    if (member.paintExtra)
-        member.paintExtra(dc);
-    EndPaint(dialog, &paint);
-}
-
-void ChannelChanged(HWND dialog, const ChannelTableMember& member)
-{
-    const int position = Selection(dialog, IDC_TABLE_CHANNEL_LIST);
-    if (position < 0)
-        return;
-    *member.selected = position;
-    if (PageChanged(*member.previous + member.firstListedEntry, position + member.firstListedEntry, kPageEntries))
-        InvalidateTable(dialog);
-    *member.previous = position;
-    ShowSelectedValue(dialog, member);
-}
-
-void ValueChanged(HWND dialog, const ChannelTableMember& member)
-{
-    const int value = Selection(dialog, IDC_TABLE_VALUE_LIST);
-    if (value < 0)
-        return;
-    member.row()[SelectedTableEntry(member)] = value;
-    InvalidateTable(dialog);
-    SettingsModified = 1;
-}
-
-void SameValueChanged(HWND dialog, const ChannelTableMember& member)
-{
-    const int value = Selection(dialog, IDC_TABLE_SAME_LIST);
-    if (value < 0)
-        return;
-    int* row = member.row();
-    for (int entry = member.sameValueFirstEntry; entry < EntryCount(member); ++entry)
-        row[entry] = value;
-    InvalidateTable(dialog);
-    ShowSelectedValue(dialog, member);
-    SettingsModified = 1;
-}
-
-void SendSingle(bool (*send)(int), int entry)
-{
-    if (TransactionState.busy)
-        return;
-    TransactionState.sequencePhase = kPhaseSingle;
-    send(entry);
+    if (frame.member->hooks.paintExtra)
+        frame.member->hooks.paintExtra(frame, dc);
 }
 
 // ---- The timed sequence ------------------------------------------------------------
 
-wchar_t SequenceButtonText[64];
-
-void EndSequenceDisplay(HWND dialog, const ChannelTableMember& member)
+void EndSequenceDisplay(TableFrame& frame)
 {
-    KillTimer(dialog, static_cast<UINT_PTR>(member.sequence->timerId));
-    LockControls(dialog, member, false);
-    SetDlgItemTextW(dialog, IDC_TABLE_PERCENT, L"");
-    SetDlgItemTextW(dialog, IDC_TABLE_SEQUENCE, SequenceButtonText);
+    KillTimer(frame.dialog, static_cast<UINT_PTR>(Table(frame).sequence->timerId));
+    LockControls(frame, false);
+    SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, L"");
+    SetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, frame.sequenceButtonText);
 }
 
-void SequenceButton(HWND dialog, const ChannelTableMember& member)
+void SequenceButton(TableFrame& frame)
 {
-    const SequenceSpec& spec = *member.sequence;
-    if (SequenceRunning(spec)) {
+    const SequenceSteps& steps = *Table(frame).sequence;
+    if (SequenceRunning(steps)) {
         if (!CancelSequence())
             return;   // the last command is under way
-        KillTimer(dialog, static_cast<UINT_PTR>(spec.timerId));
+        KillTimer(frame.dialog, static_cast<UINT_PTR>(steps.timerId));
         ShowMessage({"中止しました", "キャンセル", kIconError, kButtonsOk, false, kOwnerNone});
         EndCancel();
-        EndSequenceDisplay(dialog, member);
+        EndSequenceDisplay(frame);
         return;
     }
     if (TransactionState.busy)
         return;
-    GetDlgItemTextW(dialog, IDC_TABLE_SEQUENCE, SequenceButtonText, 64);
-    LockControls(dialog, member, true);
-    SetDlgItemTextW(dialog, IDC_TABLE_PERCENT, L"0");
-    SetDlgItemTextW(dialog, IDC_TABLE_SEQUENCE, L"キャンセル");
-    SetTimer(dialog, static_cast<UINT_PTR>(spec.timerId), static_cast<UINT>(member.sequencePeriodMs), nullptr);
-    StartSequence(spec);
+    GetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, frame.sequenceButtonText,
+                    static_cast<int>(std::size(frame.sequenceButtonText)));
+    LockControls(frame, true);
+    SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, L"0");
+    SetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, L"キャンセル");
+    SetTimer(frame.dialog, static_cast<UINT_PTR>(steps.timerId), static_cast<UINT>(steps.periodMs), nullptr);
+    StartSequence(steps);
 }
 
-void SequenceTimer(HWND dialog, const ChannelTableMember& member)
+void SequenceTimer(TableFrame& frame)
 {
     int percent = 0;
-    switch (TickSequence(*member.sequence, percent)) {
+    switch (TickSequence(*Table(frame).sequence, percent)) {
     case kSequenceStepSent: {
         wchar_t text[8];
         swprintf(text, 8, L"%d", percent);
-        SetDlgItemTextW(dialog, IDC_TABLE_PERCENT, text);
+        SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, text);
         break;
     }
     case kSequenceSucceeded:
-        EndSequenceDisplay(dialog, member);
+        EndSequenceDisplay(frame);
         ShowMessage({"Success", "接続成功", kIconNone, kButtonsOk, false, kOwnerNone});
         break;
     case kSequenceEnded:
-        EndSequenceDisplay(dialog, member);
+        EndSequenceDisplay(frame);
         break;
     case kSequenceWaiting:
         break;
     }
 }
 
-void Close(HWND dialog, const ChannelTableMember& member)
+void Close(HWND dialog)
 {
-    if (member.sequence && SequenceRunning(*member.sequence))
+    const ChannelTable& table = Table(FrameOf(dialog));
+    if (table.sequence && SequenceRunning(*table.sequence))
         return;   // "Close" and the close box are locked while it runs
     ResetTransaction();
-    OpenDialog = nullptr;
-    EndDialog(dialog, 0);
+    EndModalDialog(dialog, 0);
 }
 
-bool Command(HWND dialog, const ChannelTableMember& member, int id, int code)
+bool Command(HWND dialog, int id, int code)
 {
-    if (member.command && member.command(dialog, id, code))
+    TableFrame& frame = FrameOf(dialog);
+    if (frame.member->hooks.command && frame.member->hooks.command(frame, id, code))
         return true;
     const bool picked = code == CBN_SELCHANGE;
     switch (id) {
-    case IDC_TABLE_CHANNEL_LIST: if (picked) ChannelChanged(dialog, member); return true;
-    case IDC_TABLE_VALUE_LIST: if (picked) ValueChanged(dialog, member); return true;
-    case IDC_TABLE_SAME_LIST: if (picked) SameValueChanged(dialog, member); return true;
-    case IDC_TABLE_SLAVE_LIST:
-        if (picked && Selection(dialog, IDC_TABLE_SLAVE_LIST) >= 0)
-            SlaveAddress = Selection(dialog, IDC_TABLE_SLAVE_LIST);
-        return true;
-    case IDC_TABLE_SET: SendSingle(member.sendOne, SelectedTableEntry(member)); return true;
-    case IDC_TABLE_SET_ALL:
-        if (!TransactionState.busy) {
-            TransactionState.sequencePhase = kPhaseSingle;
-            member.sendAll();
+    case IDC_TABLE_CHANNEL_LIST:
+        if (picked) {
+            if (SelectTablePosition(frame.cursor, ComboSelection(dialog, id)))
+                InvalidateTable(frame);
+            ShowSelectedValue(frame);
         }
         return true;
-    case IDC_TABLE_SEQUENCE:
-        if (member.sequence)
-            SequenceButton(dialog, member);
+    case IDC_TABLE_VALUE_LIST:
+        if (picked && SetSelectedValue(frame.cursor, ComboSelection(dialog, id)))
+            InvalidateTable(frame);
         return true;
-    case IDC_TABLE_CLOSE:
-    case IDCANCEL: Close(dialog, member); return true;
+    case IDC_TABLE_SAME_LIST:
+        if (picked && SetSameValue(frame.cursor, ComboSelection(dialog, id))) {
+            InvalidateTable(frame);
+            ShowSelectedValue(frame);
+        }
+        return true;
+    case IDC_TABLE_SLAVE_LIST:
+        if (picked && ComboSelection(dialog, id) >= 0)
+            SlaveAddress = ComboSelection(dialog, id);
+        return true;
+    case IDC_TABLE_SET: SendSelectedEntry(frame.cursor); return true;
+    case IDC_TABLE_SET_ALL: SendWholeTable(frame.cursor); return true;
+    case IDC_TABLE_SEQUENCE:
+        if (Table(frame).sequence)
+            SequenceButton(frame);
+        return true;
     }
     return false;
 }
 
-INT_PTR CALLBACK FrameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+bool Message(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
-        Start(dialog, *reinterpret_cast<const ChannelTableMember*>(lParam));
-        return TRUE;
-    }
-    if (!GetWindowLongPtrW(dialog, DWLP_USER))
-        return FALSE;
-    const ChannelTableMember& member = MemberOf(dialog);
+    TableFrame& frame = FrameOf(dialog);
     switch (message) {
     case WM_PAINT:
-        Paint(dialog, member);
-        return TRUE;
-    case WM_COMMAND:
-        return Command(dialog, member, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+        Paint(frame);
+        return true;
     case WM_TIMER:
-        if (member.sequence && static_cast<int>(wParam) == member.sequence->timerId)
-            SequenceTimer(dialog, member);
-        return TRUE;
-    case WM_DEVICE_REPLY:
-        HandleDeviceReply();
-        return TRUE;
-    case WM_CLOSE:
-        Close(dialog, member);
-        return TRUE;
+        if (Table(frame).sequence && static_cast<int>(wParam) == Table(frame).sequence->timerId)
+            SequenceTimer(frame);
+        return true;
     }
-    return FALSE;
+    return false;
 }
 
 } // namespace
 
-int SelectedTableEntry(const ChannelTableMember& member)
+void ShowSelectedValue(const TableFrame& frame)
 {
-    return *member.selected + member.firstListedEntry;
+    SelectComboItem(frame.dialog, IDC_TABLE_VALUE_LIST, SelectedValue(frame.cursor));
 }
 
-void ShowSelectedValue(HWND dialog, const ChannelTableMember& member)
+void InvalidateTable(const TableFrame& frame)
 {
-    SendDlgItemMessageW(dialog, IDC_TABLE_VALUE_LIST, CB_SETCURSEL, member.row()[SelectedTableEntry(member)], 0);
-}
-
-void InvalidateTable(HWND dialog)
-{
-    InvalidateRect(dialog, nullptr, FALSE);
+    InvalidateRect(frame.dialog, nullptr, FALSE);
 }
 
 void RunChannelTableDialog(HWND owner, const ChannelTableMember& member)
 {
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(member.templateId), owner, FrameProc,
-                    reinterpret_cast<LPARAM>(&member));
+    const ModalDialog dialog = {
+        .templateId = member.templateId,
+        .title = member.title,
+        .closeId = IDC_TABLE_CLOSE,
+        .handlers = {.start = Start, .command = Command, .close = Close, .message = Message},
+    };
+    TableFrame frame{.member = &member};
+    RunModalDialog(owner, dialog, &frame);
 }

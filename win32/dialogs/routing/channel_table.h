@@ -1,45 +1,46 @@
 // The channel-table dialog frame: a painted table of one value per channel
 // or output, lists to pick an entry, its value and one value for all, "設定"
 // for one entry, "全設定" for the whole table, an optional timed sequence,
-// the slave address and "Close". Each member dialog describes itself with a
-// ChannelTableMember; the frame does the rest.
+// the slave address and "Close". The table itself (entries, values, sends)
+// is portable; a member adds its dialog template, its title and, where it
+// has more controls, its hooks.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
+#include <span>
 
-#include "dialogs/routing/timed_sequence.h"
+#include "dialogs/routing/channel_table_model.h"
+
+struct ChannelTableMember;
+
+// One opening of a member dialog, handed to the member's hooks.
+struct TableFrame {
+    const ChannelTableMember* member = nullptr;
+    HWND dialog = nullptr;
+    TableCursor cursor = {};
+    wchar_t sequenceButtonText[64] = {};   // restored when the sequence ends
+};
+
+struct TableHooks {
+    // More controls at start, their commands (true when handled), more painting.
+    void (*start)(TableFrame& frame) = nullptr;
+    bool (*command)(TableFrame& frame, int id, int code) = nullptr;
+    void (*paintExtra)(TableFrame& frame, HDC dc) = nullptr;
+};
 
 struct ChannelTableMember {
-    const char* title;            // caption title; two blanks and the settings file follow
-    int templateId;
-    int entryCount;               // entries of the table; 0 = ChannelCount
-    int firstListedEntry;         // the channel list starts at this entry
-    int* selected;                // the channel list's position, kept between openings
-    int* previous;
-    int* (*row)();                // the table row the dialog shows and edits
-    int valueCount;               // items of the value and same-value lists
-    void (*valueItem)(int value, wchar_t* text, size_t size);    // list item
-    void (*paintValue)(int value, wchar_t* text, size_t size);   // painted text, padded
-    int sameValueStart;           // the same-value list's item at start
-    int sameValueFirstEntry;      // the same-value list sets entries from here on
-    bool (*sendOne)(int entry);
-    bool (*sendAll)();
-    const SequenceSpec* sequence; // the table-wide timed sequence, or null
-    int sequencePeriodMs;
-    // What a member adds: more controls at start, their commands (true when
-    // handled), more painting, and controls locked while the sequence runs.
-    void (*start)(HWND dialog);
-    bool (*command)(HWND dialog, int id, int code);
-    void (*paintExtra)(HDC dc);
-    const int* sequenceLocks;     // zero-terminated control ids
+    const wchar_t* title = L"";   // caption title; two blanks and the settings file follow
+    int templateId = 0;
+    const ChannelTable* table = nullptr;
+    // The member's own controls that the timed sequence locks while it runs.
+    std::span<const int> sequenceLocks = {};
+    TableHooks hooks = {};
 };
 
 void RunChannelTableDialog(HWND owner, const ChannelTableMember& member);
 
-// For members: the table entry of the channel list's selection, the value
-// list shown again for it, and the table painted again (without erasing).
-int SelectedTableEntry(const ChannelTableMember& member);
-void ShowSelectedValue(HWND dialog, const ChannelTableMember& member);
-void InvalidateTable(HWND dialog);
+// For hooks: the value list shown again for the selected entry, and the
+// table painted again (without erasing).
+void ShowSelectedValue(const TableFrame& frame);
+void InvalidateTable(const TableFrame& frame);

@@ -1,0 +1,92 @@
+#include "dialogs/routing/routing_tables.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/dialog_selections.h"
+#include "link/transaction.h"
+#include "protocol/command_builder.h"
+#include "protocol/device_model.h"
+
+namespace {
+
+int Pattern()
+{
+    return DeviceModel.CurrentDisplayPattern;
+}
+
+// "IN01".."IN64", then "SP01".."SP32".
+void SourceItem(int value, char* text, size_t size)
+{
+    char label[5];
+    DisplaySourceLabel(value, DeviceModel.ChannelCount, label);
+    snprintf(text, size, "%s", label);
+}
+
+bool SendScreen(int output)
+{
+    return Pattern() == kFreePattern ? SendFreeOutput(output) : SendPatternCell(Pattern(), output);
+}
+
+bool SendScreens()
+{
+    return Pattern() == kFreePattern ? SendOutputSources(kFreePattern) : SendPatternRow(Pattern());
+}
+
+} // namespace
+
+const ChannelTable VideoOutputTable = {
+    .entries = {
+        .count = OutputTableEntries,
+        .firstListed = 1,
+        .position = &DialogSelections.videoOutput,
+        .get = [](int output) { return DeviceModel.VideoOutputEnable[output]; },
+        .set = [](int output, int on) { DeviceModel.VideoOutputEnable[output] = on; },
+    },
+    .values = {.count = 2, .item = OnOffItem, .painted = OnOffPainted, .sameStart = 1, .sameFirstEntry = 1},
+    .sends = {.one = SendVideoOutput, .all = SendVideoOutputAll},
+};
+
+const SequenceSteps AllDisplayPatterns = {
+    .timerId = 4,
+    .periodMs = 400,
+    .length = kPatternCount,
+    .sendStep = [](int step) { return SendPatternRow(step - 1); },
+};
+
+const ChannelTable DisplayPatternScreens = {
+    .entries = {
+        .count = OutputTableEntries,
+        .position = &DialogSelections.patternOutput,
+        .get = [](int output) { return DeviceModel.DisplayPatternTable[Pattern()][output]; },
+        .set = [](int output, int source) { DeviceModel.DisplayPatternTable[Pattern()][output] = source; },
+    },
+    .values = {.count = kMaxChannels + kPatternCount, .item = SourceItem, .painted = SourceItem},
+    .sends = {.one = SendScreen, .all = SendScreens},
+    .sequence = &AllDisplayPatterns,
+};
+
+bool SelectDisplayPattern(int pattern)
+{
+    if (pattern < 0 || pattern > kFreePattern)
+        return false;
+    DeviceModel.CurrentDisplayPattern = pattern;
+    return true;
+}
+
+bool AllPatternsAvailable()
+{
+    return Pattern() != kFreePattern;
+}
+
+bool SwitchToSelectedPattern()
+{
+    if (TransactionState.busy)
+        return false;
+    if (Pattern() != kFreePattern)
+        memcpy(DeviceModel.DisplayPatternTable[kFreePattern], DeviceModel.DisplayPatternTable[Pattern()],
+               sizeof DeviceModel.DisplayPatternTable[0]);
+    TransactionState.sequencePhase = kPhaseSingle;
+    SendPatternSelect(Pattern());
+    return true;
+}

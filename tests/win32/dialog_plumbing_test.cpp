@@ -1,0 +1,128 @@
+// The control bindings walked over real controls, and the modal runner's
+// bookkeeping of the open dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/main_window.h"
+#include "common/controls.h"
+#include "common/dialog.h"
+#include "files/settings_file.h"
+#include "resources/resource.h"
+#include "win_test_support.h"
+
+namespace {
+
+enum { kList = 101, kCheck = 102, kEdit = 103, kAddress = 104 };
+
+int Choice = 1;
+int Checked = 1;
+char Text[7] = "48";
+int Octets[4] = {192, 168, 0, 10};
+
+const wchar_t* const kItems[] = {L"A", L"B", L"C", nullptr};
+
+const ControlField kFields[] = {
+    {.id = kList, .items = kItems, .get = [] { return Choice; }, .set = [](int v) { Choice = v; }},
+    {.id = kCheck, .kind = kCheckBox, .get = [] { return Checked; }, .set = [](int v) { Checked = v; }},
+    {.id = kEdit, .kind = kEditText, .text = Text, .textBytes = sizeof Text},
+    {.id = kAddress, .kind = kIpAddress, .octets = Octets},
+};
+
+HWND Child(HWND parent, const wchar_t* className, DWORD style, int id)
+{
+    return CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 200, 100, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST(ControlBindings, FillShowsAndStoreTakesEveryKind)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 300, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    Child(parent, L"COMBOBOX", CBS_DROPDOWNLIST, kList);
+    Child(parent, L"BUTTON", BS_AUTOCHECKBOX, kCheck);
+    HWND edit = Child(parent, L"EDIT", ES_AUTOHSCROLL, kEdit);
+    ASSERT_NE(Child(parent, WC_IPADDRESSW, 0, kAddress), nullptr);
+
+    FillControls(parent, kFields);
+    EXPECT_EQ(SendDlgItemMessageW(parent, kList, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(ComboSelection(parent, kList), 1);
+    EXPECT_EQ(IsDlgButtonChecked(parent, kCheck), BST_CHECKED);
+    EXPECT_EQ(WindowText(edit), L"48");
+    DWORD packed = 0;
+    SendDlgItemMessageW(parent, kAddress, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
+    EXPECT_EQ(packed, static_cast<DWORD>(MAKEIPADDRESS(192, 168, 0, 10)));
+
+    SelectComboItem(parent, kList, 2);
+    CheckDlgButton(parent, kCheck, BST_UNCHECKED);
+    // Longer than the field: cut at its size, never past it.
+    SetWindowTextW(edit, L"12345678");
+    SendDlgItemMessageW(parent, kAddress, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 0, 0, 255));
+    StoreControls(parent, kFields);
+    EXPECT_EQ(Choice, 2);
+    EXPECT_EQ(Checked, 0);
+    EXPECT_STREQ(Text, "123456");
+    EXPECT_EQ(Octets[0], 10);
+    EXPECT_EQ(Octets[3], 255);
+
+    // A list without a selection, or a value outside it, leaves the field alone.
+    SelectComboItem(parent, kList, 7);
+    EXPECT_EQ(ComboSelection(parent, kList), -1);
+    StoreControls(parent, kFields);
+    EXPECT_EQ(Choice, 2);
+    DestroyWindow(parent);
+}
+
+TEST(ModalRunner, RecordsTheOpenDialogAndClearsItOnEveryEnd)
+{
+    RecordMessageBoxes();
+    snprintf(CurrentFilePath, kFilePathBytes, "%s", "C:\\data\\site.dat");
+    static HWND seen = nullptr;
+    static std::wstring caption;
+    const ModalDialog dialog = {
+        .templateId = IDD_SLAVE_ADDRESS,
+        .title = L"試験",
+        .handlers = {.start = [](HWND window) {
+            seen = OpenDialog;
+            caption = WindowText(window);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }},
+    };
+    EXPECT_EQ(RunModalDialog(nullptr, dialog), IDCANCEL);
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(caption, L"試験  C:\\data\\site.dat");
+    EXPECT_EQ(OpenDialog, nullptr);
+
+    const ModalDialog withoutPath = {
+        .templateId = IDD_SLAVE_ADDRESS,
+        .title = L"試験",
+        .caption = kCaptionWithoutPath,
+        .okId = IDC_SLAVE_ADDRESS_CLOSE,
+        .handlers = {.start = [](HWND window) {
+            caption = WindowText(window);
+            PostMessageW(window, WM_COMMAND, IDC_SLAVE_ADDRESS_CLOSE, 0);
+        }},
+    };
+    EXPECT_EQ(RunModalDialog(nullptr, withoutPath), IDOK);
+    EXPECT_EQ(caption, L"試験  ");
+    EXPECT_EQ(OpenDialog, nullptr);
+    CurrentFilePath[0] = '\0';
+}

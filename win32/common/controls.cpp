@@ -1,0 +1,114 @@
+#include "common/controls.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "app/ui_text.h"
+#include "link/link_state.h"
+
+void EnableControl(HWND dialog, int id, bool enabled)
+{
+    EnableWindow(GetDlgItem(dialog, id), enabled);
+}
+
+void AddComboItem(HWND dialog, int id, const wchar_t* text)
+{
+    SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void SelectComboItem(HWND dialog, int id, int index)
+{
+    const LRESULT count = SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0);
+    const WPARAM line = index >= 0 && index < count ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1);
+    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, line, 0);
+}
+
+int ComboSelection(HWND dialog, int id)
+{
+    const LRESULT line = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
+    return line == CB_ERR || line < 0 ? -1 : static_cast<int>(line);
+}
+
+void FillSlaveAddressList(HWND dialog, int id)
+{
+    for (int address = 0; address <= kMaxSlaveAddress; ++address) {
+        wchar_t text[4];
+        swprintf(text, 4, L"%02d", address);
+        AddComboItem(dialog, id, text);
+    }
+    AddComboItem(dialog, id, L"Broadcast");
+    SelectComboItem(dialog, id, SlaveAddress);
+}
+
+namespace {
+
+void FillField(HWND dialog, const ControlField& field)
+{
+    switch (field.kind) {
+    case kComboChoice:
+        if (field.fill)
+            field.fill(dialog, field.id);
+        for (const wchar_t* const* item = field.items; item && *item; ++item)
+            AddComboItem(dialog, field.id, *item);
+        SelectComboItem(dialog, field.id, field.get());
+        break;
+    case kCheckBox:
+        CheckDlgButton(dialog, field.id, field.get() ? BST_CHECKED : BST_UNCHECKED);
+        break;
+    case kEditText:
+        SendDlgItemMessageW(dialog, field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.textBytes - 1), 0);
+        SetDlgItemTextW(dialog, field.id, WideFromModel(field.text).c_str());
+        break;
+    case kIpAddress: {
+        const int* o = field.octets;
+        SendDlgItemMessageW(dialog, field.id, IPM_SETADDRESS, 0, MAKEIPADDRESS(o[0], o[1], o[2], o[3]));
+        break;
+    }
+    }
+}
+
+void StoreField(HWND dialog, const ControlField& field)
+{
+    switch (field.kind) {
+    case kComboChoice: {
+        const int line = ComboSelection(dialog, field.id);
+        if (line >= 0)
+            field.set(line);
+        break;
+    }
+    case kCheckBox:
+        field.set(IsDlgButtonChecked(dialog, field.id) == BST_CHECKED ? 1 : 0);
+        break;
+    case kEditText: {
+        const int length = GetWindowTextLengthW(GetDlgItem(dialog, field.id));
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        GetDlgItemTextW(dialog, field.id, &text[0], length + 1);
+        ModelFromWide(text.c_str(), field.text, static_cast<size_t>(field.textBytes));
+        break;
+    }
+    case kIpAddress: {
+        DWORD packed = 0;
+        SendDlgItemMessageW(dialog, field.id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
+        field.octets[0] = FIRST_IPADDRESS(packed);
+        field.octets[1] = SECOND_IPADDRESS(packed);
+        field.octets[2] = THIRD_IPADDRESS(packed);
+        field.octets[3] = FOURTH_IPADDRESS(packed);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+void FillControls(HWND dialog, std::span<const ControlField> fields)
+{
+    for (const ControlField& field : fields)
+        FillField(dialog, field);
+}
+
+void StoreControls(HWND dialog, std::span<const ControlField> fields)
+{
+    for (const ControlField& field : fields)
+        StoreField(dialog, field);
+}

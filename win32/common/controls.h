@@ -1,0 +1,48 @@
+// Small helpers for the controls of the dialogs, and the binding of controls
+// to the fields they show: a dialog lists its control↔field pairs once, and
+// the list is walked once to fill the dialog and once to store it.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+void EnableControl(HWND dialog, int id, bool enabled);
+
+// Drop-down lists.
+void AddComboItem(HWND dialog, int id, const wchar_t* text);
+// A value outside the list selects nothing rather than a wrong line.
+void SelectComboItem(HWND dialog, int id, int index);
+// The selected line, or -1 when there is none.
+int ComboSelection(HWND dialog, int id);
+// "00".."31", then "Broadcast", with the shared slave address selected.
+void FillSlaveAddressList(HWND dialog, int id);
+
+enum ControlKind {
+    kComboChoice,   // a drop-down list: the field is the line's index
+    kCheckBox,      // the field is 1 when checked
+    kEditText,      // the field is model text (Shift-JIS) of at most textBytes - 1 bytes
+    kIpAddress,     // an IP-address control: the field is four octets
+};
+
+struct ControlField {
+    int id = 0;
+    ControlKind kind = kComboChoice;
+    // kComboChoice: its lines, fixed (ending with a null) or filled by the program.
+    const wchar_t* const* items = nullptr;
+    void (*fill)(HWND dialog, int id) = nullptr;
+    // kComboChoice, kCheckBox.
+    int (*get)() = nullptr;
+    void (*set)(int value) = nullptr;
+    // kEditText.
+    char* text = nullptr;
+    int textBytes = 0;
+    // kIpAddress.
+    int* octets = nullptr;
+};
+
+// Shows every field in its control.
+void FillControls(HWND dialog, std::span<const ControlField> fields);
+// Stores every control into its field. A list without a selection leaves its
+// field as it was.
+void StoreControls(HWND dialog, std::span<const ControlField> fields);
