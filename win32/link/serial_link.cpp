@@ -10,6 +10,7 @@
 #include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/serial_lines.h"
+#include "protocol/device_model.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ DWORD WINAPI SerialReadThread(void*)
             }
         }
         if (got > 0) {
-            FeedSerialBytes(lines, readBuffer, static_cast<int>(got));
+            FeedSerialBytes(DeviceModel, lines, readBuffer, static_cast<int>(got));
             backOff = kFirstBackOffMs;
         }
     }

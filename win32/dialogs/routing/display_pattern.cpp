@@ -33,17 +33,17 @@ void SourceItem(int value, wchar_t* text, size_t size)
 
 bool SendOutput(int output)
 {
-    return Pattern() == kFreePattern ? SendFreeOutput(output) : SendPatternCell(Pattern(), output);
+    return Pattern() == kFreePattern ? SendFreeOutput(DeviceModel, output) : SendPatternCell(DeviceModel, Pattern(), output);
 }
 
 bool SendLayout()
 {
-    return Pattern() == kFreePattern ? SendOutputSources(kFreePattern) : SendPatternRow(Pattern());
+    return Pattern() == kFreePattern ? SendOutputSources(DeviceModel, kFreePattern) : SendPatternRow(DeviceModel, Pattern());
 }
 
 bool SendPatternStep(int step)
 {
-    return SendPatternRow(step - 1);
+    return SendPatternRow(DeviceModel, step - 1);
 }
 
 const SequenceSpec kAllPatterns = {4, kPatternCount, SendPatternStep};
@@ -73,7 +73,7 @@ void SwitchScreens()
     if (Pattern() != kFreePattern)
         memcpy(DeviceModel.DisplayPatternTable[kFreePattern], Layout(), sizeof DeviceModel.DisplayPatternTable[0]);
     TransactionState.sequencePhase = kPhaseSingle;
-    SendPatternSelect(Pattern());
+    SendPatternSelect(DeviceModel, Pattern());
 }
 
 const ChannelTableMember& Member();

@@ -37,7 +37,8 @@ const ChannelTableMember kVideoOutput = {
     "映像出力", IDD_VIDEO_OUTPUT, kOutputCount, 1,
     &DialogSelections.videoOutput, &DialogSelections.previousVideoOutput,
     Outputs, 2, OnOffItem, OnOffPainted, 1, 1,
-    SendVideoOutput, SendVideoOutputAll,
+    [](int output) { return SendVideoOutput(DeviceModel, output); },
+    [] { return SendVideoOutputAll(DeviceModel); },
     nullptr, 0,
     nullptr, nullptr, PaintFixed, nullptr,
 };
