@@ -31,7 +31,7 @@ protected:
     SimProcess sim;
     TestStream stream;
 
-    void SetUp() override { ResetProgramSide(); }
+    void SetUp() override { ResetProgramState(); }
     void TearDown() override
     {
         ActiveTransport = {nullptr, nullptr};

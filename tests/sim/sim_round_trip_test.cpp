@@ -17,7 +17,7 @@ protected:
 
     void SetUp() override
     {
-        ResetProgramSide();
+        ResetProgramState();
         link.units.push_back({-1, unit.get()});
     }
     void TearDown() override { ActiveTransport = {nullptr, nullptr}; }

@@ -35,11 +35,6 @@ std::string Times(const std::string& text, int count)
     return all;
 }
 
-void ResetProgramSide()
-{
-    ResetProgramState();
-}
-
 // ---- In-process wires ------------------------------------------------------------
 
 namespace {

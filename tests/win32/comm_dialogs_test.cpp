@@ -10,6 +10,7 @@
 
 #include "app/comm_dialogs.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "files/settings_file.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
@@ -131,17 +132,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(MainWindow, nullptr);
-        InterfaceKind = kInterfaceSerial;
-        ControlMode = kControlRs232c;
-        ClientServerMode = kModeClient;
-        memset(PortNameTable, 0, sizeof PortNameTable);
-        PortCount = 0;
-        PortIndex = 0;
-        SlaveAddress = 0;
-        TcpConnected = 0;
-        CurrentFilePath[0] = '\0';
+        ResetProgramState();
         OpenDialog = nullptr;
-        ResetTransaction();
         UpdateMenuStates();
         RecordMessageBoxes();
     }

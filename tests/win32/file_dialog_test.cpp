@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/ui_text.h"
 #include "files/file_dialogs.h"
 #include "files/settings_file.h"
@@ -31,9 +32,7 @@ protected:
     ScratchFolder folder;
     void SetUp() override
     {
-        ResetModelToStartValues(DeviceModel);
-        CurrentFilePath[0] = '\0';
-        SettingsModified = 0;
+        ResetProgramState();
         InstallFileDialogs(nullptr);
         RecordMessageBoxes();
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "dialogs/routing/video_output.h"
 #include "resources/resource.h"
 #include "link/link_state.h"
@@ -83,10 +84,8 @@ protected:
         if (!text)
             GTEST_SKIP() << "run by tcp_link_test.sh";
         port = atoi(text);
+        ResetProgramState();
         RecordMessageBoxes();
-        ResetModelToStartValues(DeviceModel);
-        ResetTransaction();
-        TransactionState.completionCode = 0;
         AppRunning = 1;
         InterfaceKind = kInterfaceTcp;
         InstallTcpTransport();
