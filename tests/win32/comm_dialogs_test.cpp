@@ -338,10 +338,13 @@ TEST_F(CommDialogsTest, SerialOkWithoutChangeWritesNothing)
 TEST_F(CommDialogsTest, PortChangeWritesTheIndexAndReopensThePort)
 {
     FillPorts(12);
+    ASSERT_TRUE(StartSerialReadThread());
     RunDialog(RunSerialSettingsDialog, [](HWND dialog) {
         Pick(dialog, IDC_SERIAL_PORT_LIST, 11);
         Press(dialog, IDC_SERIAL_OK);
     });
+    // The receive thread was stopped around the change and runs again.
+    EXPECT_TRUE(SerialReadThreadRunning());
     EXPECT_EQ(PortIndex, 11);
     EXPECT_EQ(Stored(L"com_port"), L"11");
     EXPECT_EQ(Stored(L"control"), kNotStored);
