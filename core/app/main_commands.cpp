@@ -22,9 +22,9 @@ bool TcpGuardPasses()
     return true;
 }
 
-bool ConfirmProgramEnd()
+bool ConfirmProgramEnd(const DeviceModelData& model)
 {
-    if (!ConfirmDiscardChanges())
+    if (!ConfirmDiscardChanges(model))
         return false;
     return TcpGuardPasses();
 }

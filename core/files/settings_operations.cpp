@@ -50,12 +50,12 @@ const char* ReadErrorReason(SettingsFileResult result)
 }
 
 // Writes the model to `path`; reports and returns false when that fails.
-bool WriteTo(const char* path)
+bool WriteTo(const DeviceModelData& model, const char* path)
 {
     FILE* file = OpenPath(path, "wb");
     bool written = false;
     if (file) {
-        written = WriteSettingsFile(file, DeviceModel) == kSettingsOk;
+        written = WriteSettingsFile(file, model) == kSettingsOk;
         written = fclose(file) == 0 && written;
     }
     if (!written) {
@@ -79,7 +79,7 @@ void FormatMainWindowTitle(char* title, size_t size)
     snprintf(title, size, "KVR2840E ver.1.00   %s", CurrentFilePath);
 }
 
-bool ConfirmDiscardChanges()
+bool ConfirmDiscardChanges(const DeviceModelData& model)
 {
     if (!SettingsModified)
         return true;
@@ -88,24 +88,24 @@ bool ConfirmDiscardChanges()
     SettingsModified = 0;
     if (answer != kAnswerYes)
         return true;
-    if (FileSave())
+    if (FileSave(model))
         return true;
     SettingsModified = 1;
     return false;
 }
 
-void FileNew()
+void FileNew(DeviceModelData& model)
 {
-    if (!ConfirmDiscardChanges())
+    if (!ConfirmDiscardChanges(model))
         return;
     CurrentFilePath[0] = '\0';
-    ResetModelForNewSettings(DeviceModel);
+    ResetModelForNewSettings(model);
     NotifyPathChanged();
 }
 
-void FileOpen()
+void FileOpen(DeviceModelData& model)
 {
-    if (!ConfirmDiscardChanges())
+    if (!ConfirmDiscardChanges(model))
         return;
 
     char chosen[kFilePathBytes];
@@ -125,7 +125,7 @@ void FileOpen()
                       kIconWarning);
     }
 
-    const SettingsFileError error = ReadSettingsFile(file, DeviceModel);
+    const SettingsFileError error = ReadSettingsFile(file, model);
     fclose(file);
     if (error.result != kSettingsOk) {
         char text[512];
@@ -143,17 +143,17 @@ void FileOpen()
     SetCurrentPath(chosen);
 }
 
-bool FileSave()
+bool FileSave(const DeviceModelData& model)
 {
     if (CurrentFilePath[0] == '\0')
-        return FileSaveAs();
-    if (!WriteTo(CurrentFilePath))
+        return FileSaveAs(model);
+    if (!WriteTo(model, CurrentFilePath))
         return false;
     NotifyPathChanged();
     return true;
 }
 
-bool FileSaveAs()
+bool FileSaveAs(const DeviceModelData& model)
 {
     char chosen[kFilePathBytes];
     snprintf(chosen, sizeof chosen, "%s", CurrentFilePath);
@@ -165,7 +165,7 @@ bool FileSaveAs()
     }
     if (result != kChooseOk)
         return false;
-    if (!WriteTo(chosen))
+    if (!WriteTo(model, chosen))
         return false;
     SetCurrentPath(chosen);
     return true;

@@ -1,10 +1,13 @@
 // The four File menu operations (New, Open, Save, Save As), the save question
-// that guards unsaved changes, and the main window title. The file dialogs,
-// the window title and file opening are the platform's, behind FileUi.
+// that guards unsaved changes, and the main window title. Each operation
+// works on the model it is given. The file dialogs, the window title and file
+// opening are the platform's, behind FileUi.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+
+#include "protocol/device_model.h"
 
 enum ChooseResult { kChooseCancelled = 0, kChooseOk = 1, kChooseFailed = -1 };
 
@@ -30,9 +33,9 @@ void FormatMainWindowTitle(char* title, size_t size);
 // Yes and the file was saved. When the save the user asked for did not happen
 // (it failed, or Save As was cancelled), returns false and keeps the changes
 // marked as unsaved.
-bool ConfirmDiscardChanges();
+bool ConfirmDiscardChanges(const DeviceModelData& model);
 
-void FileNew();
-void FileOpen();
-bool FileSave();     // true when the file was written
-bool FileSaveAs();   // true when the file was written
+void FileNew(DeviceModelData& model);
+void FileOpen(DeviceModelData& model);
+bool FileSave(const DeviceModelData& model);     // true when the file was written
+bool FileSaveAs(const DeviceModelData& model);   // true when the file was written

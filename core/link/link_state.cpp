@@ -1,7 +1,7 @@
 #include "link/link_state.h"
 
-int InterfaceKind = kInterfaceSerial;
-int ControlMode = kControlRs232c;
+std::atomic<int32_t> InterfaceKind{kInterfaceSerial};
+std::atomic<int32_t> ControlMode{kControlRs232c};
 int ClientServerMode = kModeClient;
 int PortIndex = 0;
 char PortNameTable[kPortNameCount][kPortNameBytes];

@@ -23,8 +23,10 @@ struct HostTableRecord {
     int address[kHostCount][4];
 };
 
-extern int InterfaceKind;
-extern int ControlMode;
+// Atomic because the serial receive thread reads them (the RS-485 address
+// prefix of a reply) while the communication dialogs may change them.
+extern std::atomic<int32_t> InterfaceKind;
+extern std::atomic<int32_t> ControlMode;
 extern int ClientServerMode;
 extern int PortIndex;
 extern char PortNameTable[kPortNameCount][kPortNameBytes];

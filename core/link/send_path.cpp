@@ -80,3 +80,9 @@ int LastSerialFrameLength()
 {
     return FrameLength;
 }
+
+void ForgetLastSerialFrame()
+{
+    memset(FrameBuffer, 0, sizeof FrameBuffer);
+    FrameLength = 0;
+}

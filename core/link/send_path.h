@@ -36,3 +36,5 @@ void FailCommand(const char* warning);
 // until the write has finished).
 const char* LastSerialFrame();
 int LastSerialFrameLength();
+// No frame written yet (program start).
+void ForgetLastSerialFrame();

@@ -7,7 +7,7 @@ void ResetSerialLines(SerialLineBuffer& buffer)
     buffer.line[0] = '\0';
 }
 
-void FeedSerialBytes(SerialLineBuffer& buffer, const char* bytes, int count)
+void FeedSerialBytes(DeviceModelData& model, SerialLineBuffer& buffer, const char* bytes, int count)
 {
     for (int i = 0; i < count; ++i) {
         const char c = bytes[i];
@@ -29,7 +29,7 @@ void FeedSerialBytes(SerialLineBuffer& buffer, const char* bytes, int count)
         if (c == '\n') {
             buffer.line[buffer.length] = '\0';
             buffer.length = 0;
-            ParseSerialReply(buffer.line);
+            ParseSerialReply(model, buffer.line);
         }
     }
 }

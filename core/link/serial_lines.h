@@ -1,5 +1,6 @@
 // Joins the bytes the serial port delivers into reply lines and hands each
-// complete line to the serial reply entry. Private to the receive thread.
+// complete line, with the model it is to be stored into, to the serial reply
+// entry. Private to the receive thread.
 #pragma once
 
 #include "protocol/reply_parser.h"
@@ -16,4 +17,4 @@ void ResetSerialLines(SerialLineBuffer& buffer);
 // that arrive in one read are parsed one by one. A run of more than 599 bytes
 // without a line feed is dropped, and the reply it belonged to is refused
 // when its line feed arrives.
-void FeedSerialBytes(SerialLineBuffer& buffer, const char* bytes, int count);
+void FeedSerialBytes(DeviceModelData& model, SerialLineBuffer& buffer, const char* bytes, int count);

@@ -11,16 +11,6 @@
 
 namespace {
 
-DeviceModelData& M()
-{
-    return DeviceModel;
-}
-
-int Channels()
-{
-    return DeviceModel.ChannelCount;
-}
-
 bool InRange(int value, int low, int high)
 {
     return value >= low && value <= high;
@@ -89,10 +79,10 @@ bool SendTwoDigits(const char* mnemonic, int value, int low, int high)
     return Send(command);
 }
 
-bool PutSource(CommandText& command, int code)
+bool PutSource(CommandText& command, int code, int channelCount)
 {
     char source[3];
-    if (!FormatDisplaySource(code, Channels(), source))
+    if (!FormatDisplaySource(code, channelCount, source))
         return false;
     command.PutChar(source[0]);
     command.PutChar(source[1]);
@@ -100,10 +90,10 @@ bool PutSource(CommandText& command, int code)
     return true;
 }
 
-bool PutSourceRow(CommandText& command, int row)
+bool PutSourceRow(CommandText& command, const DeviceModelData& model, int row)
 {
     for (int j = 0; j < kOutputCount; ++j)
-        if (!PutSource(command, M().DisplayPatternTable[row][j]))
+        if (!PutSource(command, model.DisplayPatternTable[row][j], model.ChannelCount))
             return false;
     return true;
 }
@@ -119,14 +109,14 @@ bool PutAlarmLetters(CommandText& command, const int* flags, int count)
 
 // ---- Alarm settings ---------------------------------------------------------
 
-bool SendAlarmPolarity()
+bool SendAlarmPolarity(const DeviceModelData& model)
 {
-    return SendFlagLetter("AIP", M().AlarmSettings.inputPolarity, 'B', 'M');
+    return SendFlagLetter("AIP", model.AlarmSettings.inputPolarity, 'B', 'M');
 }
 
-bool SendAlarmHoldTime()
+bool SendAlarmHoldTime(const DeviceModelData& model)
 {
-    const AlarmSettingsRecord& alarm = M().AlarmSettings;
+    const AlarmSettingsRecord& alarm = model.AlarmSettings;
     const size_t length = strnlen(alarm.holdTimeText, sizeof alarm.holdTimeText);
     if (length == 0 || length > 2)
         return RefuseCommand();
@@ -143,29 +133,29 @@ bool SendAlarmHoldTime()
     return Send(command);
 }
 
-bool SendAlarmBuzzer()
+bool SendAlarmBuzzer(const DeviceModelData& model)
 {
-    return SendFlagLetter("ABOO", M().AlarmSettings.buzzer, 'N', 'F');
+    return SendFlagLetter("ABOO", model.AlarmSettings.buzzer, 'N', 'F');
 }
 
-bool SendAlarmDisplay()
+bool SendAlarmDisplay(const DeviceModelData& model)
 {
-    return SendFlagLetter("ADO", M().AlarmSettings.alarmDisplay, 'N', 'F');
+    return SendFlagLetter("ADO", model.AlarmSettings.alarmDisplay, 'N', 'F');
 }
 
-bool SendAlarmReturn()
+bool SendAlarmReturn(const DeviceModelData& model)
 {
-    return SendFlagLetter("ARO", M().AlarmSettings.autoReturn, 'N', 'F');
+    return SendFlagLetter("ARO", model.AlarmSettings.autoReturn, 'N', 'F');
 }
 
 // ---- Alarm input and outputs ----------------------------------------------
 
-bool SendAlarmInput(int connector)
+bool SendAlarmInput(const DeviceModelData& model, int connector)
 {
     if (!InRange(connector, 0, kAlarmInputCount - 1))
         return RefuseCommand();
-    const int channel = M().AlarmInputChannel[connector];
-    if (!InRange(channel, 0, Channels() - 1))
+    const int channel = model.AlarmInputChannel[connector];
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("AIN");
@@ -175,69 +165,69 @@ bool SendAlarmInput(int connector)
     return Send(command);
 }
 
-bool SendAlarmInputAll()
+bool SendAlarmInputAll(const DeviceModelData& model)
 {
     CommandText command;
     command.Put("AIN");
     for (int i = 0; i < kAlarmInputCount; ++i) {
-        const int channel = M().AlarmInputChannel[i];
-        if (!InRange(channel, 0, Channels() - 1))
+        const int channel = model.AlarmInputChannel[i];
+        if (!InRange(channel, 0, model.ChannelCount - 1))
             return RefuseCommand();
         command.PutDecimal(channel + 1, 2);
     }
     return Send(command);
 }
 
-bool SendAlarmVideoOutput(int channel)
+bool SendAlarmVideoOutput(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("AOM");
     command.PutDecimal(channel + 1, 2);
-    PutAlarmLetters(command, M().AlarmVideoOutput[channel], kAlarmVideoOutputs);
+    PutAlarmLetters(command, model.AlarmVideoOutput[channel], kAlarmVideoOutputs);
     return Send(command);
 }
 
-bool SendAlarmVideoOutputAll()
+bool SendAlarmVideoOutputAll(const DeviceModelData& model)
 {
     CommandText command;
     command.Put("AOM");
-    for (int c = 0; c < Channels(); ++c)
-        PutAlarmLetters(command, M().AlarmVideoOutput[c], kAlarmVideoOutputs);
+    for (int c = 0; c < model.ChannelCount; ++c)
+        PutAlarmLetters(command, model.AlarmVideoOutput[c], kAlarmVideoOutputs);
     return Send(command);
 }
 
-bool SendAlarmSignalOutput(int channel)
+bool SendAlarmSignalOutput(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("AOS");
     command.PutDecimal(channel + 1, 2);
-    PutAlarmLetters(command, M().AlarmSignalOutput[channel], kAlarmSignalOutputs);
+    PutAlarmLetters(command, model.AlarmSignalOutput[channel], kAlarmSignalOutputs);
     return Send(command);
 }
 
-bool SendAlarmSignalOutputAll()
+bool SendAlarmSignalOutputAll(const DeviceModelData& model)
 {
     CommandText command;
     command.Put("AOS");
-    for (int c = 0; c < Channels(); ++c)
-        PutAlarmLetters(command, M().AlarmSignalOutput[c], kAlarmSignalOutputs);
+    for (int c = 0; c < model.ChannelCount; ++c)
+        PutAlarmLetters(command, model.AlarmSignalOutput[c], kAlarmSignalOutputs);
     return Send(command);
 }
 
 // ---- Display patterns, auto-switch patterns, video outputs -----------------
 
-bool SendPatternSelect(int pattern)
+bool SendPatternSelect(const DeviceModelData&, int pattern)
 {
     if (pattern == kFreePattern)
         return SendSimple("OPFR");
     return SendTwoDigits("OP", pattern + 1, 1, kPatternCount);
 }
 
-bool SendPatternCell(int pattern, int output)
+bool SendPatternCell(const DeviceModelData& model, int pattern, int output)
 {
     if (!InRange(pattern, 0, kPatternCount - 1) || !InRange(output, 0, kOutputCount - 1))
         return RefuseCommand();
@@ -245,51 +235,51 @@ bool SendPatternCell(int pattern, int output)
     command.Put("OP");
     command.PutDecimal(pattern + 1, 2);
     command.PutDecimal(output + 1, 2);
-    if (!PutSource(command, M().DisplayPatternTable[pattern][output]))
+    if (!PutSource(command, model.DisplayPatternTable[pattern][output], model.ChannelCount))
         return RefuseCommand();
     return Send(command);
 }
 
-bool SendPatternRow(int pattern)
+bool SendPatternRow(const DeviceModelData& model, int pattern)
 {
     if (!InRange(pattern, 0, kPatternCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("OP");
     command.PutDecimal(pattern + 1, 2);
-    if (!PutSourceRow(command, pattern))
+    if (!PutSourceRow(command, model, pattern))
         return RefuseCommand();
     return Send(command);
 }
 
-bool SendFreeOutput(int output)
+bool SendFreeOutput(const DeviceModelData& model, int output)
 {
     if (!InRange(output, 0, kOutputCount - 1))
         return RefuseCommand();
     CommandText command;
     command.PutChar('O');
     command.PutDecimal(output + 1, 2);
-    if (!PutSource(command, M().DisplayPatternTable[kFreePattern][output]))
+    if (!PutSource(command, model.DisplayPatternTable[kFreePattern][output], model.ChannelCount))
         return RefuseCommand();
     return Send(command);
 }
 
-bool SendOutputSources(int row)
+bool SendOutputSources(const DeviceModelData& model, int row)
 {
     if (!InRange(row, 0, kDisplayRows - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("OS");
-    if (!PutSourceRow(command, row))
+    if (!PutSourceRow(command, model, row))
         return RefuseCommand();
     return Send(command);
 }
 
-bool SendAutoSwitchCell(int pattern, int channel)
+bool SendAutoSwitchCell(const DeviceModelData& model, int pattern, int channel)
 {
-    if (!InRange(pattern, 0, kPatternCount - 1) || !InRange(channel, 0, Channels() - 1))
+    if (!InRange(pattern, 0, kPatternCount - 1) || !InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
-    const int dwell = M().AutoSwitchPatternTable[pattern][channel];
+    const int dwell = model.AutoSwitchPatternTable[pattern][channel];
     if (!InRange(dwell, 0, kMaxDwellTime))
         return RefuseCommand();
     CommandText command;
@@ -300,15 +290,15 @@ bool SendAutoSwitchCell(int pattern, int channel)
     return Send(command);
 }
 
-bool SendAutoSwitchPattern(int pattern)
+bool SendAutoSwitchPattern(const DeviceModelData& model, int pattern)
 {
     if (!InRange(pattern, 0, kPatternCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("SP");
     command.PutDecimal(pattern + 1, 2);
-    for (int c = 0; c < Channels(); ++c) {
-        const int dwell = M().AutoSwitchPatternTable[pattern][c];
+    for (int c = 0; c < model.ChannelCount; ++c) {
+        const int dwell = model.AutoSwitchPatternTable[pattern][c];
         if (!InRange(dwell, 0, kMaxDwellTime))
             return RefuseCommand();
         command.PutDecimal(dwell, 2);
@@ -316,7 +306,7 @@ bool SendAutoSwitchPattern(int pattern)
     return Send(command);
 }
 
-bool SendVideoOutput(int output)
+bool SendVideoOutput(const DeviceModelData& model, int output)
 {
     // Output 1 is always on and is never set on its own.
     if (!InRange(output, 1, kOutputCount - 1))
@@ -324,57 +314,57 @@ bool SendVideoOutput(int output)
     CommandText command;
     command.Put("OE");
     command.PutDecimal(output + 1, 2);
-    command.PutFlagWord(M().VideoOutputEnable[output]);
+    command.PutFlagWord(model.VideoOutputEnable[output]);
     return Send(command);
 }
 
-bool SendVideoOutputAll()
+bool SendVideoOutputAll(const DeviceModelData& model)
 {
-    return SendFlagLetters("OE", M().VideoOutputEnable, kOutputCount);
+    return SendFlagLetters("OE", model.VideoOutputEnable, kOutputCount);
 }
 
 // ---- Date and time -----------------------------------------------------------
 
-bool SendDateYear(int index)
+bool SendDateYear(const DeviceModelData&, int index)
 {
     return SendTwoDigits("DSY", index, 0, 99);
 }
 
-bool SendDateMonth(int index)
+bool SendDateMonth(const DeviceModelData&, int index)
 {
     if (!InRange(index, 0, 11))
         return false;
     return SendTwoDigits("DSM", index + 1, 1, 12);
 }
 
-bool SendDateDay(int index)
+bool SendDateDay(const DeviceModelData&, int index)
 {
     return SendTwoDigits("DSD", index + 1, 1, 31);
 }
 
-bool SendTimeHour(int hour)
+bool SendTimeHour(const DeviceModelData&, int hour)
 {
     return SendTwoDigits("TSH", hour, 0, 23);
 }
 
-bool SendTimeMinute(int minute)
+bool SendTimeMinute(const DeviceModelData&, int minute)
 {
     return SendTwoDigits("TSM", minute, 0, 59);
 }
 
-bool SendTimeSecond(int second)
+bool SendTimeSecond(const DeviceModelData&, int second)
 {
     return SendTwoDigits("TSS", second, 0, 59);
 }
 
-bool SendTimeCorrection()
+bool SendTimeCorrection(const DeviceModelData&)
 {
     return SendSimple("TSA");
 }
 
-bool SendDateTimeFormat()
+bool SendDateTimeFormat(const DeviceModelData& model)
 {
-    const int format = M().DateTimeFormat;
+    const int format = model.DateTimeFormat;
     if (!InRange(format, 0, kDateTimeFormats - 1))
         return RefuseCommand();
     CommandText command;
@@ -383,46 +373,46 @@ bool SendDateTimeFormat()
     return Send(command);
 }
 
-bool SendDateTimeSize()
+bool SendDateTimeSize(const DeviceModelData& model)
 {
-    const int size = M().DateTimeSize;
+    const int size = model.DateTimeSize;
     if (!InRange(size, 0, 1))
         return false;
     return SendSimple(size == 0 ? "TSDSN" : "TSDSS");
 }
 
-bool SendDateTimeInput(int channel)
+bool SendDateTimeInput(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
-    return SendNumberedFlag("TSI", channel, Channels(), M().DateTimeDisplayInput[channel]);
+    return SendNumberedFlag("TSI", channel, model.ChannelCount, model.DateTimeDisplayInput[channel]);
 }
 
-bool SendDateTimeInputAll()
+bool SendDateTimeInputAll(const DeviceModelData& model)
 {
-    return SendFlagLetters("TSI", M().DateTimeDisplayInput, Channels());
+    return SendFlagLetters("TSI", model.DateTimeDisplayInput, model.ChannelCount);
 }
 
-bool SendDateTimeOutput(int output)
+bool SendDateTimeOutput(const DeviceModelData& model, int output)
 {
     if (!InRange(output, 0, kOutputCount - 1))
         return RefuseCommand();
-    return SendNumberedFlag("TSO", output, kOutputCount, M().DateTimeDisplayOutput[output]);
+    return SendNumberedFlag("TSO", output, kOutputCount, model.DateTimeDisplayOutput[output]);
 }
 
-bool SendDateTimeOutputAll()
+bool SendDateTimeOutputAll(const DeviceModelData& model)
 {
-    return SendFlagLetters("TSO", M().DateTimeDisplayOutput, kOutputCount);
+    return SendFlagLetters("TSO", model.DateTimeDisplayOutput, kOutputCount);
 }
 
 // ---- Titles ------------------------------------------------------------------
 
-TitleCheck SendTitle(int channel)
+TitleCheck SendTitle(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return kTitleBadLength;
     uint16_t codes[kTitleCharacters];
-    const TitleCheck check = EncodeTitle(M().TitleText[channel], codes);
+    const TitleCheck check = EncodeTitle(model.TitleText[channel], codes);
     if (check != kTitleOk)
         return check;
     CommandText command;
@@ -434,55 +424,55 @@ TitleCheck SendTitle(int channel)
     return kTitleOk;
 }
 
-bool SendTitleDisplayInput(int channel)
+bool SendTitleDisplayInput(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
-    return SendNumberedFlag("CTI", channel, Channels(), M().TitleDisplayInput[channel]);
+    return SendNumberedFlag("CTI", channel, model.ChannelCount, model.TitleDisplayInput[channel]);
 }
 
-bool SendTitleDisplayInputAll()
+bool SendTitleDisplayInputAll(const DeviceModelData& model)
 {
-    return SendFlagLetters("CTI", M().TitleDisplayInput, Channels());
+    return SendFlagLetters("CTI", model.TitleDisplayInput, model.ChannelCount);
 }
 
-bool SendTitleDisplayOutput(int output)
+bool SendTitleDisplayOutput(const DeviceModelData& model, int output)
 {
     if (!InRange(output, 0, kOutputCount - 1))
         return RefuseCommand();
-    return SendNumberedFlag("CTO", output, kOutputCount, M().TitleDisplayOutput[output]);
+    return SendNumberedFlag("CTO", output, kOutputCount, model.TitleDisplayOutput[output]);
 }
 
-bool SendTitleDisplayOutputAll()
+bool SendTitleDisplayOutputAll(const DeviceModelData& model)
 {
-    return SendFlagLetters("CTO", M().TitleDisplayOutput, kOutputCount);
+    return SendFlagLetters("CTO", model.TitleDisplayOutput, kOutputCount);
 }
 
-bool SendTitlePosition(int channel)
+bool SendTitlePosition(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
     CommandText command;
     command.Put("CTPI");
     command.PutDecimal(channel + 1, 2);
-    command.PutChar(M().TitlePosition[channel] == 0 ? 'B' : 'T');
+    command.PutChar(model.TitlePosition[channel] == 0 ? 'B' : 'T');
     return Send(command);
 }
 
-bool SendTitlePositionAll()
+bool SendTitlePositionAll(const DeviceModelData& model)
 {
     CommandText command;
     command.Put("CTPI");
-    for (int c = 0; c < Channels(); ++c)
-        command.PutChar(M().TitlePosition[c] == 0 ? 'B' : 'T');
+    for (int c = 0; c < model.ChannelCount; ++c)
+        command.PutChar(model.TitlePosition[c] == 0 ? 'B' : 'T');
     return Send(command);
 }
 
-bool SendTitleFontSize(int channel)
+bool SendTitleFontSize(const DeviceModelData& model, int channel)
 {
-    if (!InRange(channel, 0, Channels() - 1))
+    if (!InRange(channel, 0, model.ChannelCount - 1))
         return RefuseCommand();
-    const int size = M().TitleFontSize[channel];
+    const int size = model.TitleFontSize[channel];
     CommandText command;
     command.Put("CTSI");
     command.PutDecimal(channel + 1, 2);
@@ -490,42 +480,42 @@ bool SendTitleFontSize(int channel)
     return Send(command);
 }
 
-bool SendTitleFontSizeAll()
+bool SendTitleFontSizeAll(const DeviceModelData& model)
 {
     CommandText command;
     command.Put("CTSI");
-    for (int c = 0; c < Channels(); ++c) {
-        const int size = M().TitleFontSize[c];
+    for (int c = 0; c < model.ChannelCount; ++c) {
+        const int size = model.TitleFontSize[c];
         command.PutChar(size == 0 ? 'L' : size == 1 ? 'M' : 'S');
     }
     return Send(command);
 }
 
-bool SendTitleFineTop()
+bool SendTitleFineTop(const DeviceModelData& model)
 {
-    return SendTwoDigits("CTAT", M().TitleFineTop + 1, 1, kFineSteps);
+    return SendTwoDigits("CTAT", model.TitleFineTop + 1, 1, kFineSteps);
 }
 
-bool SendTitleFineBottom()
+bool SendTitleFineBottom(const DeviceModelData& model)
 {
-    return SendTwoDigits("CTAB", M().TitleFineBottom + 1, 1, kFineSteps);
+    return SendTwoDigits("CTAB", model.TitleFineBottom + 1, 1, kFineSteps);
 }
 
 // ---- Panel lock --------------------------------------------------------------
 
-bool SendButtonLock()
+bool SendButtonLock(const DeviceModelData& model)
 {
-    return SendFlagLetter("POO", M().PanelLock.buttonLock, 'N', 'F');
+    return SendFlagLetter("POO", model.PanelLock.buttonLock, 'N', 'F');
 }
 
-bool SendMenuLock()
+bool SendMenuLock(const DeviceModelData& model)
 {
-    return SendFlagLetter("PMO", M().PanelLock.menuLock, 'N', 'F');
+    return SendFlagLetter("PMO", model.PanelLock.menuLock, 'N', 'F');
 }
 
-bool SendPassword()
+bool SendPassword(const DeviceModelData& model)
 {
-    const char* password = M().PanelLock.password;
+    const char* password = model.PanelLock.password;
     for (int i = 0; i < kPasswordLength; ++i)
         if (password[i] < '0' || password[i] > '9')
             return RefuseCommand();
@@ -540,33 +530,33 @@ bool SendPassword()
 
 namespace {
 
-bool SendGlyphRead(int sizeType, uint16_t code)
+bool SendGlyphRead(DeviceModelData& model, int sizeType, uint16_t code)
 {
     CommandText command;
     command.Put("RFBM");
     command.PutChar(GlyphSizeOf(sizeType).letter);
     command.PutHex(code, 4);
     // The reply must echo exactly these four digits.
-    memcpy(M().RequestedGlyphCode, command.text + 5, 4);
-    M().RequestedGlyphCode[4] = '\0';
+    memcpy(model.RequestedGlyphCode, command.text + 5, 4);
+    model.RequestedGlyphCode[4] = '\0';
     return Send(command);
 }
 
 } // namespace
 
-bool SendGlyphReadSlot(int sizeType, int slot)
+bool SendGlyphReadSlot(DeviceModelData& model, int sizeType, int slot)
 {
     if (!InRange(slot, 0, GlyphSizeOf(sizeType).slotCount - 1))
         return RefuseCommand();
-    return SendGlyphRead(sizeType, GlyphCodeOfSlot(slot));
+    return SendGlyphRead(model, sizeType, GlyphCodeOfSlot(slot));
 }
 
-bool SendGlyphReadSample(int sizeType, const char* sample)
+bool SendGlyphReadSample(DeviceModelData& model, int sizeType, const char* sample)
 {
-    return SendGlyphRead(sizeType, GlyphCodeOfSample(sample));
+    return SendGlyphRead(model, sizeType, GlyphCodeOfSample(sample));
 }
 
-bool SendGlyphRegister(int sizeType, int slot)
+bool SendGlyphRegister(const DeviceModelData& model, int sizeType, int slot)
 {
     const GlyphSizeInfo& size = GlyphSizeOf(sizeType);
     if (!InRange(slot, 0, size.slotCount - 1))
@@ -576,14 +566,14 @@ bool SendGlyphRegister(int sizeType, int slot)
     command.PutChar(size.letter);
     command.PutDecimal(slot + 1, 3);
     for (int i = 0; i < size.bitmapBytes; ++i)
-        command.PutHex(M().GlyphBitmap[i], 2);
+        command.PutHex(model.GlyphBitmap[i], 2);
     return Send(command);
 }
 
-bool SendGlyphInsert(int sizeType, int slot, int channel, int position)
+bool SendGlyphInsert(const DeviceModelData& model, int sizeType, int slot, int channel, int position)
 {
     const GlyphSizeInfo& size = GlyphSizeOf(sizeType);
-    if (!InRange(slot, 0, size.slotCount - 1) || !InRange(channel, 0, Channels() - 1) ||
+    if (!InRange(slot, 0, size.slotCount - 1) || !InRange(channel, 0, model.ChannelCount - 1) ||
         !InRange(position, 0, size.titlePositions - 1))
         return RefuseCommand();
     CommandText command;
@@ -598,9 +588,9 @@ bool SendGlyphInsert(int sizeType, int slot, int channel, int position)
 
 // ---- Unit network settings (serial link only) ----------------------------------
 
-bool SendUnitAddress(UnitAddressKind kind)
+bool SendUnitAddress(const DeviceModelData& model, UnitAddressKind kind)
 {
-    const UnitNetworkRecord& net = M().UnitNetwork;
+    const UnitNetworkRecord& net = model.UnitNetwork;
     const char* mnemonic = "EIA";
     const int* octets = net.ipAddress;
     switch (kind) {
@@ -658,29 +648,29 @@ bool SendUnitPort(const char* mnemonic, const char* text)
 
 } // namespace
 
-bool SendUnitConnectionTry()
+bool SendUnitConnectionTry(const DeviceModelData& model)
 {
-    return SendUnitFlag("ECT", M().UnitNetwork.connectionTry);
+    return SendUnitFlag("ECT", model.UnitNetwork.connectionTry);
 }
 
-bool SendUnitKeepAlive()
+bool SendUnitKeepAlive(const DeviceModelData& model)
 {
-    return SendUnitFlag("EKA", M().UnitNetwork.keepAlive);
+    return SendUnitFlag("EKA", model.UnitNetwork.keepAlive);
 }
 
-bool SendUnitSourcePort()
+bool SendUnitSourcePort(const DeviceModelData& model)
 {
-    return SendUnitPort("ESPN", M().UnitNetwork.sourcePortText);
+    return SendUnitPort("ESPN", model.UnitNetwork.sourcePortText);
 }
 
-bool SendUnitDestinationPort()
+bool SendUnitDestinationPort(const DeviceModelData& model)
 {
-    return SendUnitPort("EDPN", M().UnitNetwork.destinationPortText);
+    return SendUnitPort("EDPN", model.UnitNetwork.destinationPortText);
 }
 
-bool SendUnitTimeRegister()
+bool SendUnitTimeRegister(const DeviceModelData& model)
 {
-    const int item = M().UnitNetwork.timeRegister;
+    const int item = model.UnitNetwork.timeRegister;
     if (!InRange(item, 0, kTimeRegisterItems - 1))
         return RefuseCommand();
     CommandText command;
@@ -689,7 +679,7 @@ bool SendUnitTimeRegister()
     return SendSerial(command);
 }
 
-bool SendUnitNetworkRead(int step)
+bool SendUnitNetworkRead(const DeviceModelData&, int step)
 {
     static const char* const kReads[kUnitNetworkReadSteps] = {
         "REIA", "REGA", "REAA", "RESM", "RECT", "RETR", "REDPN", "RESPN", "REKA", "REMA", "RVN",
@@ -703,74 +693,74 @@ bool SendUnitNetworkRead(int step)
 
 // ---- Reads and sequences -----------------------------------------------------
 
-bool SendReadCurrentPattern()
+bool SendReadCurrentPattern(const DeviceModelData&)
 {
     return SendSimple("ROP");
 }
 
-bool SendReadPattern(int pattern)
+bool SendReadPattern(const DeviceModelData&, int pattern)
 {
     return SendTwoDigits("ROP", pattern + 1, 1, kPatternCount);
 }
 
-bool SendReadAutoSwitch(int pattern)
+bool SendReadAutoSwitch(const DeviceModelData&, int pattern)
 {
     return SendTwoDigits("RSP", pattern + 1, 1, kPatternCount);
 }
 
-bool SendReadVideoOutputs()
+bool SendReadVideoOutputs(const DeviceModelData&)
 {
     return SendSimple("ROE");
 }
 
-bool SendReadOutputSources()
+bool SendReadOutputSources(const DeviceModelData&)
 {
     return SendSimple("ROS");
 }
 
-bool SendReadOutputChannels()
+bool SendReadOutputChannels(const DeviceModelData&)
 {
     return SendSimple("ROCD");
 }
 
-bool SendReadVideoLoss()
+bool SendReadVideoLoss(const DeviceModelData&)
 {
     return SendSimple("RVL");
 }
 
-bool SendReadAllStep(int step)
+bool SendReadAllStep(const DeviceModelData& model, int step)
 {
     if (step == 1)
-        return SendReadCurrentPattern();
+        return SendReadCurrentPattern(model);
     if (InRange(step, 2, 33))
-        return SendReadPattern(step - 2);
+        return SendReadPattern(model, step - 2);
     if (InRange(step, 34, 65))
-        return SendReadAutoSwitch(step - 34);
+        return SendReadAutoSwitch(model, step - 34);
     if (step == kReadAllSteps)
-        return SendReadVideoOutputs();
+        return SendReadVideoOutputs(model);
     return RefuseCommand();
 }
 
-bool SendSetAllStep(int step)
+bool SendSetAllStep(const DeviceModelData& model, int step)
 {
     if (step == 1)
-        return SendPatternSelect(M().CurrentDisplayPattern);
+        return SendPatternSelect(model, model.CurrentDisplayPattern);
     if (step == 2)
-        return SendOutputSources(M().CurrentDisplayPattern);
+        return SendOutputSources(model, model.CurrentDisplayPattern);
     if (InRange(step, 3, 34))
-        return SendPatternRow(step - 3);
+        return SendPatternRow(model, step - 3);
     if (InRange(step, 35, 66))
-        return SendAutoSwitchPattern(step - 35);
+        return SendAutoSwitchPattern(model, step - 35);
     if (step == kSetAllSteps)
-        return SendVideoOutputAll();
+        return SendVideoOutputAll(model);
     return RefuseCommand();
 }
 
-bool SendStatusPollStep(int counter)
+bool SendStatusPollStep(const DeviceModelData& model, int counter)
 {
     switch (counter % 3) {
-    case 0: return SendReadOutputSources();
-    case 1: return SendReadOutputChannels();
-    default: return SendReadVideoLoss();
+    case 0: return SendReadOutputSources(model);
+    case 1: return SendReadOutputChannels(model);
+    default: return SendReadVideoLoss(model);
     }
 }

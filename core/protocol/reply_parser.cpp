@@ -22,17 +22,8 @@ struct Line {
     int length;
 };
 
-using Handler = bool (*)(const Line&);
-
-DeviceModelData& M()
-{
-    return DeviceModel;
-}
-
-int Channels()
-{
-    return DeviceModel.ChannelCount;
-}
+// A data reply's handler checks the line and stores it into the model.
+using Handler = bool (*)(DeviceModelData& model, const Line& line);
 
 void CallHook(void (*hook)())
 {
@@ -118,7 +109,7 @@ void StoreText(const Line& line, int position, int count, char* field)
 
 // ---- Handlers ----------------------------------------------------------------
 
-bool HandleOp(const Line& line)
+bool HandleOp(DeviceModelData& model, const Line& line)
 {
     if (CrlfAt(line, 4)) {
         int pattern;
@@ -128,7 +119,7 @@ bool HandleOp(const Line& line)
             pattern -= 1;
         else
             return false;
-        M().CurrentDisplayPattern = pattern;
+        model.CurrentDisplayPattern = pattern;
         return true;
     }
     int pattern;
@@ -136,158 +127,158 @@ bool HandleOp(const Line& line)
         return false;
     int row[kOutputCount];
     for (int j = 0; j < kOutputCount; ++j) {
-        row[j] = ParseDisplaySource(line.text + 4 + 3 * j, Channels());
+        row[j] = ParseDisplaySource(line.text + 4 + 3 * j, model.ChannelCount);
         if (row[j] < 0)
             return false;
     }
-    memcpy(M().DisplayPatternTable[pattern - 1], row, sizeof row);
+    memcpy(model.DisplayPatternTable[pattern - 1], row, sizeof row);
     return true;
 }
 
-bool HandleSp(const Line& line)
+bool HandleSp(DeviceModelData& model, const Line& line)
 {
-    const int n = Channels();
+    const int n = model.ChannelCount;
     int pattern;
     if (!CrlfAt(line, 4 + 2 * n) || !NumberAt(line, 2, 2, 1, kPatternCount, pattern))
         return false;
     if (!IsDecimalDigits(line.text + 4, 2 * n))
         return false;
     for (int c = 0; c < n; ++c)
-        M().AutoSwitchPatternTable[pattern - 1][c] = ParseDecimal(line.text + 4 + 2 * c, 2);
+        model.AutoSwitchPatternTable[pattern - 1][c] = ParseDecimal(line.text + 4 + 2 * c, 2);
     return true;
 }
 
-bool HandleAip(const Line& line)
+bool HandleAip(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "MB", M().AlarmSettings.inputPolarity);
+    return OneLetter(line, 3, "MB", model.AlarmSettings.inputPolarity);
 }
 
-bool HandleAdt(const Line& line)
+bool HandleAdt(DeviceModelData& model, const Line& line)
 {
     int hold;
     if (!CrlfAt(line, 5) || !NumberAt(line, 3, 2, 0, 99, hold))
         return false;
-    M().AlarmSettings.holdTime = hold;
-    SyncHoldTimeText(M().AlarmSettings);
+    model.AlarmSettings.holdTime = hold;
+    SyncHoldTimeText(model.AlarmSettings);
     return true;
 }
 
-bool HandleAboo(const Line& line)
+bool HandleAboo(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 4, "FN", M().AlarmSettings.buzzer);
+    return OneLetter(line, 4, "FN", model.AlarmSettings.buzzer);
 }
 
-bool HandleAdo(const Line& line)
+bool HandleAdo(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "FN", M().AlarmSettings.alarmDisplay);
+    return OneLetter(line, 3, "FN", model.AlarmSettings.alarmDisplay);
 }
 
-bool HandleAro(const Line& line)
+bool HandleAro(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "FN", M().AlarmSettings.autoReturn);
+    return OneLetter(line, 3, "FN", model.AlarmSettings.autoReturn);
 }
 
-bool HandleAin(const Line& line)
+bool HandleAin(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 3 + 2 * kAlarmInputCount))
         return false;
     int channels[kAlarmInputCount];
     for (int i = 0; i < kAlarmInputCount; ++i) {
-        if (!NumberAt(line, 3 + 2 * i, 2, 1, Channels(), channels[i]))
+        if (!NumberAt(line, 3 + 2 * i, 2, 1, model.ChannelCount, channels[i]))
             return false;
         channels[i] -= 1;
     }
-    memcpy(M().AlarmInputChannel, channels, sizeof channels);
+    memcpy(model.AlarmInputChannel, channels, sizeof channels);
     return true;
 }
 
 // Per-channel groups of `perChannel` letters "N"/"F".
 template <int PerChannel>
-bool AlarmOutputTable(const Line& line, int (&table)[kMaxChannels][PerChannel])
+bool AlarmOutputTable(const Line& line, int channelCount, int (&table)[kMaxChannels][PerChannel])
 {
-    const int count = Channels() * PerChannel;
+    const int count = channelCount * PerChannel;
     if (!CrlfAt(line, 3 + count) || !LettersAre(line, 3, count, "NF"))
         return false;
-    for (int c = 0; c < Channels(); ++c)
+    for (int c = 0; c < channelCount; ++c)
         for (int k = 0; k < PerChannel; ++k)
             table[c][k] = line.text[3 + c * PerChannel + k] == 'N' ? 1 : 0;
     return true;
 }
 
-bool HandleAom(const Line& line)
+bool HandleAom(DeviceModelData& model, const Line& line)
 {
-    return AlarmOutputTable(line, M().AlarmVideoOutput);
+    return AlarmOutputTable(line, model.ChannelCount, model.AlarmVideoOutput);
 }
 
-bool HandleAos(const Line& line)
+bool HandleAos(DeviceModelData& model, const Line& line)
 {
-    return AlarmOutputTable(line, M().AlarmSignalOutput);
+    return AlarmOutputTable(line, model.ChannelCount, model.AlarmSignalOutput);
 }
 
-bool HandleTsdr(const Line& line)
+bool HandleTsdr(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 4, "12345678", M().DateTimeFormat);
+    return OneLetter(line, 4, "12345678", model.DateTimeFormat);
 }
 
-bool HandleTsds(const Line& line)
+bool HandleTsds(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 4, "NS", M().DateTimeSize);
+    return OneLetter(line, 4, "NS", model.DateTimeSize);
 }
 
-bool HandleTsi(const Line& line)
+bool HandleTsi(DeviceModelData& model, const Line& line)
 {
-    return FlagTable(line, 3, Channels(), M().DateTimeDisplayInput);
+    return FlagTable(line, 3, model.ChannelCount, model.DateTimeDisplayInput);
 }
 
-bool HandleTso(const Line& line)
+bool HandleTso(DeviceModelData& model, const Line& line)
 {
-    return FlagTable(line, 3, kOutputCount, M().DateTimeDisplayOutput);
+    return FlagTable(line, 3, kOutputCount, model.DateTimeDisplayOutput);
 }
 
-bool HandleCti(const Line& line)
+bool HandleCti(DeviceModelData& model, const Line& line)
 {
-    return FlagTable(line, 3, Channels(), M().TitleDisplayInput);
+    return FlagTable(line, 3, model.ChannelCount, model.TitleDisplayInput);
 }
 
-bool HandleCto(const Line& line)
+bool HandleCto(DeviceModelData& model, const Line& line)
 {
-    return FlagTable(line, 3, kOutputCount, M().TitleDisplayOutput);
+    return FlagTable(line, 3, kOutputCount, model.TitleDisplayOutput);
 }
 
-bool HandleCtpi(const Line& line)
+bool HandleCtpi(DeviceModelData& model, const Line& line)
 {
-    const int n = Channels();
+    const int n = model.ChannelCount;
     if (!CrlfAt(line, 4 + n) || !LettersAre(line, 4, n, "BT"))
         return false;
-    StoreLetters(line, 4, n, "BT", M().TitlePosition);
+    StoreLetters(line, 4, n, "BT", model.TitlePosition);
     return true;
 }
 
-bool HandleCtsi(const Line& line)
+bool HandleCtsi(DeviceModelData& model, const Line& line)
 {
-    const int n = Channels();
+    const int n = model.ChannelCount;
     if (!CrlfAt(line, 4 + n) || !LettersAre(line, 4, n, "LMS"))
         return false;
-    StoreLetters(line, 4, n, "LMS", M().TitleFontSize);
+    StoreLetters(line, 4, n, "LMS", model.TitleFontSize);
     return true;
 }
 
-bool HandleCta(const Line& line)
+bool HandleCta(DeviceModelData& model, const Line& line)
 {
     int step;
     if (!CrlfAt(line, 6) || !LettersAre(line, 3, 1, "TB") || !NumberAt(line, 4, 2, 1, kFineSteps, step))
         return false;
     if (line.text[3] == 'T')
-        M().TitleFineTop = step - 1;
+        model.TitleFineTop = step - 1;
     else
-        M().TitleFineBottom = step - 1;
+        model.TitleFineBottom = step - 1;
     return true;
 }
 
-bool HandleCt(const Line& line)
+bool HandleCt(DeviceModelData& model, const Line& line)
 {
     int channel;
-    if (!NumberAt(line, 2, 2, 1, Channels(), channel))
+    if (!NumberAt(line, 2, 2, 1, model.ChannelCount, channel))
         return false;
     int count;
     if (CrlfAt(line, 116))
@@ -300,34 +291,34 @@ bool HandleCt(const Line& line)
         return false;
     if (!IsHexDigits(line.text + 4, 4 * count))
         return false;
-    DecodeTitle(line.text + 4, count, M().TitleText[channel - 1]);
+    DecodeTitle(line.text + 4, count, model.TitleText[channel - 1]);
     return true;
 }
 
-bool HandlePmo(const Line& line)
+bool HandlePmo(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "FN", M().PanelLock.menuLock);
+    return OneLetter(line, 3, "FN", model.PanelLock.menuLock);
 }
 
-bool HandlePoo(const Line& line)
+bool HandlePoo(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "FN", M().PanelLock.buttonLock);
+    return OneLetter(line, 3, "FN", model.PanelLock.buttonLock);
 }
 
-bool HandlePn(const Line& line)
+bool HandlePn(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 8))
         return false;
-    StoreText(line, 2, kPasswordLength, M().PanelLock.password);
+    StoreText(line, 2, kPasswordLength, model.PanelLock.password);
     return true;
 }
 
-bool HandleOe(const Line& line)
+bool HandleOe(DeviceModelData& model, const Line& line)
 {
-    return FlagTable(line, 2, kOutputCount, M().VideoOutputEnable);
+    return FlagTable(line, 2, kOutputCount, model.VideoOutputEnable);
 }
 
-bool HandleFbm(const Line& line)
+bool HandleFbm(DeviceModelData& model, const Line& line)
 {
     int bytes;
     if (line.text[3] == 'S' && CrlfAt(line, 152))
@@ -338,57 +329,57 @@ bool HandleFbm(const Line& line)
         bytes = 288;
     else
         return false;
-    if (M().RequestedGlyphCode[0] == '\0' || memcmp(line.text + 4, M().RequestedGlyphCode, 4) != 0)
+    if (model.RequestedGlyphCode[0] == '\0' || memcmp(line.text + 4, model.RequestedGlyphCode, 4) != 0)
         return false;
     if (!IsHexDigits(line.text + 8, 2 * bytes))
         return false;
     for (int i = 0; i < bytes; ++i)
-        M().GlyphBitmap[i] = static_cast<unsigned char>(ParseHex(line.text + 8 + 2 * i, 2));
+        model.GlyphBitmap[i] = static_cast<unsigned char>(ParseHex(line.text + 8 + 2 * i, 2));
     CallHook(GlyphRepaintHook);
     return true;
 }
 
-bool HandleOcd(const Line& line)
+bool HandleOcd(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 35))
         return false;
     int channels[kOutputCount];
     for (int j = 0; j < kOutputCount; ++j) {
-        if (!NumberAt(line, 3 + 2 * j, 2, 1, Channels(), channels[j]))
+        if (!NumberAt(line, 3 + 2 * j, 2, 1, model.ChannelCount, channels[j]))
             return false;
         channels[j] -= 1;
     }
-    IoStatusRecord& io = M().IoStatus;
+    IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousOutputChannel, io.outputChannel, sizeof io.outputChannel);
     memcpy(io.outputChannel, channels, sizeof channels);
     CallHook(RedrawChannelTableHook);
     return true;
 }
 
-bool HandleOs(const Line& line)
+bool HandleOs(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 50))
         return false;
     int sources[kOutputCount];
     for (int j = 0; j < kOutputCount; ++j) {
-        const int code = ParseDisplaySource(line.text + 2 + 3 * j, Channels());
+        const int code = ParseDisplaySource(line.text + 2 + 3 * j, model.ChannelCount);
         if (code < 0)
             return false;
-        sources[j] = code < Channels() ? kOutputSourceInput : code - Channels();
+        sources[j] = code < model.ChannelCount ? kOutputSourceInput : code - model.ChannelCount;
     }
-    IoStatusRecord& io = M().IoStatus;
+    IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousOutputSource, io.outputSource, sizeof io.outputSource);
     memcpy(io.outputSource, sources, sizeof sources);
     CallHook(RedrawSourceTableHook);
     return true;
 }
 
-bool HandleVl(const Line& line)
+bool HandleVl(DeviceModelData& model, const Line& line)
 {
-    const int n = Channels();
+    const int n = model.ChannelCount;
     if (!CrlfAt(line, 2 + n) || !LettersAre(line, 2, n, "FN"))
         return false;
-    IoStatusRecord& io = M().IoStatus;
+    IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousVideoLoss, io.videoLoss, sizeof io.videoLoss);
     StoreLetters(line, 2, n, "FN", io.videoLoss);
     CallHook(RedrawVideoLossHook);
@@ -407,70 +398,70 @@ bool AddressReply(const Line& line, int (&field)[4])
     return true;
 }
 
-bool HandleEaa(const Line& line)
+bool HandleEaa(DeviceModelData& model, const Line& line)
 {
-    return AddressReply(line, M().UnitNetwork.activeAddress);
+    return AddressReply(line, model.UnitNetwork.activeAddress);
 }
 
-bool HandleEga(const Line& line)
+bool HandleEga(DeviceModelData& model, const Line& line)
 {
-    return AddressReply(line, M().UnitNetwork.gatewayAddress);
+    return AddressReply(line, model.UnitNetwork.gatewayAddress);
 }
 
-bool HandleEia(const Line& line)
+bool HandleEia(DeviceModelData& model, const Line& line)
 {
-    return AddressReply(line, M().UnitNetwork.ipAddress);
+    return AddressReply(line, model.UnitNetwork.ipAddress);
 }
 
-bool HandleEsm(const Line& line)
+bool HandleEsm(DeviceModelData& model, const Line& line)
 {
-    return AddressReply(line, M().UnitNetwork.subnetMask);
+    return AddressReply(line, model.UnitNetwork.subnetMask);
 }
 
-bool HandleEct(const Line& line)
+bool HandleEct(DeviceModelData& model, const Line& line)
 {
-    return OnOffWord(line, M().UnitNetwork.connectionTry);
+    return OnOffWord(line, model.UnitNetwork.connectionTry);
 }
 
-bool HandleEka(const Line& line)
+bool HandleEka(DeviceModelData& model, const Line& line)
 {
-    return OnOffWord(line, M().UnitNetwork.keepAlive);
+    return OnOffWord(line, model.UnitNetwork.keepAlive);
 }
 
-bool HandleEma(const Line& line)
+bool HandleEma(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 20))
         return false;
-    StoreText(line, 3, 17, M().UnitNetwork.macAddressText);
+    StoreText(line, 3, 17, model.UnitNetwork.macAddressText);
     return true;
 }
 
-bool HandleEspn(const Line& line)
+bool HandleEspn(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 9))
         return false;
-    StoreText(line, 4, 5, M().UnitNetwork.sourcePortText);
+    StoreText(line, 4, 5, model.UnitNetwork.sourcePortText);
     return true;
 }
 
-bool HandleEdpn(const Line& line)
+bool HandleEdpn(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 9))
         return false;
-    StoreText(line, 4, 5, M().UnitNetwork.destinationPortText);
+    StoreText(line, 4, 5, model.UnitNetwork.destinationPortText);
     return true;
 }
 
-bool HandleEtr(const Line& line)
+bool HandleEtr(DeviceModelData& model, const Line& line)
 {
-    return OneLetter(line, 3, "12345678", M().UnitNetwork.timeRegister);
+    return OneLetter(line, 3, "12345678", model.UnitNetwork.timeRegister);
 }
 
-bool HandleIdentification(const Line& line)
+bool HandleIdentification(DeviceModelData& model, const Line& line)
 {
     if (!CrlfAt(line, 18))
         return false;
-    StoreText(line, 14, 4, M().UnitNetwork.firmwareVersionText);
+    StoreText(line, 14, 4, model.UnitNetwork.firmwareVersionText);
     return true;
 }
 
@@ -524,9 +515,9 @@ Handler FindHandler(const Line& line, bool dialogSide)
     return nullptr;
 }
 
-void RunHandler(Handler handler, const Line& line)
+void RunHandler(DeviceModelData& model, Handler handler, const Line& line)
 {
-    TransactionState.replyStatus = handler(line) ? kReplyGood : kReplyCommandError;
+    TransactionState.replyStatus = handler(model, line) ? kReplyGood : kReplyCommandError;
 }
 
 // The status words and their reply status; 0 when the line is none of them.
@@ -557,7 +548,7 @@ bool DialogLineOverlong = false;
 
 } // namespace
 
-void ParseSerialReply(const char* text)
+void ParseSerialReply(DeviceModelData& model, const char* text)
 {
     Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
 
@@ -583,7 +574,7 @@ void ParseSerialReply(const char* text)
         } else {
             Handler handler = FindHandler(line, false);
             if (handler)
-                RunHandler(handler, line);
+                RunHandler(model, handler, line);
             else
                 TransactionState.replyStatus = kReplyCommandError;
             CompleteIfGood();
@@ -609,7 +600,7 @@ void ResetDialogReplyLine()
     DialogLineOverlong = false;
 }
 
-DialogReplyResult ParseDialogReply(const char* received, int count)
+DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
 {
     if (count <= 0) {
         // The connection closed before a reply came: the command failed.
@@ -649,7 +640,7 @@ DialogReplyResult ParseDialogReply(const char* received, int count)
     } else if (StartsWith(line, "GO", 2)) {
         TransactionState.replyStatus = kReplyGood;
     } else if (Handler handler = FindHandler(line, true)) {
-        RunHandler(handler, line);
+        RunHandler(model, handler, line);
     } else {
         // Text the program does not know counts as success on this side.
         TransactionState.replyStatus = StatusWordOf(line);

@@ -1,14 +1,16 @@
 // Reply reception: a status word goes into the transaction state, a data
-// reply is checked field by field and then stored into the device model. A
-// reply that fails any check stores nothing and sets reply status 8.
+// reply is checked field by field and then stored into the model the caller
+// passes. A reply that fails any check stores nothing and sets reply status 8.
 #pragma once
+
+#include "protocol/device_model.h"
 
 constexpr int kReplyLineBytes = 600;               // line buffers: 599 characters and NUL
 constexpr int kMaxReplyLineLength = kReplyLineBytes - 1;
 
 // Serial entry: one NUL-terminated line, up to and including its line feed.
 // Runs on the serial receive thread.
-void ParseSerialReply(const char* line);
+void ParseSerialReply(DeviceModelData& model, const char* line);
 // A reply that could not be received whole (longer than the line buffers):
 // refused as a malformed reply, and the command is no longer outstanding.
 void RejectSerialReply();
@@ -22,7 +24,7 @@ enum DialogReplyResult {
 
 // Dialog-side entry for the TCP link: `count` bytes from the receive buffer,
 // joined with a pending partial line. Runs on the user-interface thread.
-DialogReplyResult ParseDialogReply(const char* received, int count);
+DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count);
 // Forgets a pending partial line (a new connection, a closed dialog).
 void ResetDialogReplyLine();
 

@@ -1,6 +1,5 @@
 #include <string>
 
-#include "app/dialog_selections.h"
 #include "dialogs/routing/channel_table_model.h"
 #include "dialogs/routing/routing_tables.h"
 #include "files/settings_file.h"
@@ -37,7 +36,6 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        DialogSelections = DialogSelectionsRecord();
         ChannelPosition = 0;
         for (int& value : Channels)
             value = 0;

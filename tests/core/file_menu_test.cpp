@@ -92,9 +92,13 @@ void WriteFile(const char* path, const std::string& data)
 
 class FileMenuTest : public CoreTest {
 protected:
+    // The File menu works on this model, not on the program's.
+    DeviceModelData model;
+
     void SetUp() override
     {
         CoreTest::SetUp();
+        ResetModelToStartValues(model);
         Script = DialogScript();
         FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr};
         NameTestFiles();
@@ -112,11 +116,11 @@ protected:
 
 TEST_F(FileMenuTest, SaveWithoutAFileAsksForOneAndRoundTrips)
 {
-    DeviceModel.AutoSwitchPatternTable[3][4] = 44;
+    model.AutoSwitchPatternTable[3][4] = 44;
     SettingsModified = 1;
     Script.saveResult = kChooseOk;
     Script.savePath = kFileA;
-    EXPECT_TRUE(FileSave());
+    EXPECT_TRUE(FileSave(model));
     EXPECT_EQ(Script.saveCalls, 1);
     EXPECT_STREQ(CurrentFilePath, kFileA);
     EXPECT_EQ(SettingsModified, 0);
@@ -126,59 +130,59 @@ TEST_F(FileMenuTest, SaveWithoutAFileAsksForOneAndRoundTrips)
     EXPECT_EQ(std::string(title), std::string("KVR2840E ver.1.00   ") + kFileA);
 
     std::string expected;
-    FormatSettingsFile(DeviceModel, expected);
+    FormatSettingsFile(model, expected);
     EXPECT_EQ(ReadFile(kFileA), expected);
 
     // New resets the settings set and forgets the file.
-    FileNew();
+    FileNew(model);
     EXPECT_STREQ(CurrentFilePath, "");
-    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[3][4], 3);
+    EXPECT_EQ(model.AutoSwitchPatternTable[3][4], 3);
     FormatMainWindowTitle(title, sizeof title);
     EXPECT_STREQ(title, "KVR2840E ver.1.00   ");
 
     Script.openResult[0] = kChooseOk;
     Script.openPath[0] = kFileA;
-    FileOpen();
-    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[3][4], 44);
+    FileOpen(model);
+    EXPECT_EQ(model.AutoSwitchPatternTable[3][4], 44);
     EXPECT_STREQ(CurrentFilePath, kFileA);
     EXPECT_TRUE(Messages.shown.empty());
 
     // A second Save goes to the same file without a dialog.
-    DeviceModel.AutoSwitchPatternTable[3][4] = 45;
-    EXPECT_TRUE(FileSave());
+    model.AutoSwitchPatternTable[3][4] = 45;
+    EXPECT_TRUE(FileSave(model));
     EXPECT_EQ(Script.saveCalls, 1);
-    FormatSettingsFile(DeviceModel, expected);
+    FormatSettingsFile(model, expected);
     EXPECT_EQ(ReadFile(kFileA), expected);
 }
 
 TEST_F(FileMenuTest, OpenAsksAgainForAMissingFile)
 {
     std::string text;
-    DeviceModel.TitleFineTop = 2;
-    FormatSettingsFile(DeviceModel, text);
+    model.TitleFineTop = 2;
+    FormatSettingsFile(model, text);
     WriteFile(kFileB, text);
-    ResetModelToStartValues(DeviceModel);
+    ResetModelToStartValues(model);
 
     Script.openResult[0] = kChooseOk;
     Script.openPath[0] = kMissing;
     Script.openResult[1] = kChooseOk;
     Script.openPath[1] = kFileB;
-    FileOpen();
+    FileOpen(model);
     EXPECT_EQ(Script.openCalls, 2);
     const ShownMessage box = OnlyMessage();
     EXPECT_EQ(box.text, "指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。");
     EXPECT_EQ(box.caption, "エラー");
     EXPECT_EQ(box.icon, kIconWarning);
     EXPECT_STREQ(CurrentFilePath, kFileB);
-    EXPECT_EQ(DeviceModel.TitleFineTop, 2);
-    EXPECT_STREQ(DeviceModel.AlarmSettings.holdTimeText, "10");
+    EXPECT_EQ(model.TitleFineTop, 2);
+    EXPECT_STREQ(model.AlarmSettings.holdTimeText, "10");
 }
 
 TEST_F(FileMenuTest, CancelledOpenKeepsTheFile)
 {
     strcpy(CurrentFilePath, "C:\\data\\site.dat");
     Script.openResult[0] = kChooseCancelled;
-    FileOpen();
+    FileOpen(model);
     EXPECT_STREQ(CurrentFilePath, "C:\\data\\site.dat");
     EXPECT_EQ(Script.startedAt, "C:\\data\\site.dat");
     EXPECT_TRUE(Messages.shown.empty());
@@ -188,29 +192,29 @@ TEST_F(FileMenuTest, CancelledOpenKeepsTheFile)
 TEST_F(FileMenuTest, DamagedFileIsRefusedAndChangesNothing)
 {
     std::string text;
-    FormatSettingsFile(DeviceModel, text);
+    FormatSettingsFile(model, text);
     text.resize(text.size() / 2);
     WriteFile(kFileB, text);
     strcpy(CurrentFilePath, "earlier.dat");
-    DeviceModel.DisplayPatternTable[0][0] = 50;
-    const DeviceModelData before = DeviceModel;
+    model.DisplayPatternTable[0][0] = 50;
+    const DeviceModelData before = model;
 
     Script.openResult[0] = kChooseOk;
     Script.openPath[0] = kFileB;
-    FileOpen();
+    FileOpen(model);
     const ShownMessage box = OnlyMessage();
     EXPECT_EQ(box.caption, "エラー");
     EXPECT_EQ(box.icon, kIconError);
     EXPECT_NE(box.text.find("ファイルが途中で終わっています"), std::string::npos) << box.text;
     EXPECT_NE(box.text.find("設定は変更されていません"), std::string::npos);
-    EXPECT_EQ(0, memcmp(&before, &DeviceModel, sizeof before));
+    EXPECT_EQ(0, memcmp(&before, &model, sizeof before));
     EXPECT_STREQ(CurrentFilePath, "earlier.dat");
 }
 
 TEST_F(FileMenuTest, FailingDialogEndsTheProgram)
 {
     Script.openResult[0] = kChooseFailed;
-    FileOpen();
+    FileOpen(model);
     EXPECT_EQ(OnlyMessage().text, "エラーが発生しました。アプリケーションを終了します。");
     EXPECT_EQ(Script.mainWindowCloses, 1);
 }
@@ -221,7 +225,7 @@ TEST_F(FileMenuTest, SaveAsToAnUnwritablePlaceKeepsThePath)
     SettingsModified = 1;
     Script.saveResult = kChooseOk;
     Script.savePath = kUnwritable;
-    EXPECT_FALSE(FileSaveAs());
+    EXPECT_FALSE(FileSaveAs(model));
     const ShownMessage box = OnlyMessage();
     EXPECT_EQ(box.text, "ファイルを開くことができませんでした。");
     EXPECT_EQ(box.caption, "エラー");
@@ -234,26 +238,26 @@ TEST_F(FileMenuTest, SaveQuestionNoDiscards)
 {
     SettingsModified = 1;
     Messages.answers = {kAnswerNo};
-    DeviceModel.TitleFineTop = 3;
-    FileNew();
+    model.TitleFineTop = 3;
+    FileNew(model);
     const ShownMessage box = OnlyMessage();
     EXPECT_EQ(box.text, "ファイルが変更されています。保存しますか？");
     EXPECT_EQ(box.caption, "保存確認");
     EXPECT_EQ(box.buttons, kButtonsYesNo);
     EXPECT_EQ(box.owner, kOwnerMainWindow);
     EXPECT_EQ(SettingsModified, 0);
-    EXPECT_EQ(DeviceModel.TitleFineTop, 7);
+    EXPECT_EQ(model.TitleFineTop, 7);
 }
 
 TEST_F(FileMenuTest, SaveQuestionYesSavesThenGoesOn)
 {
     strcpy(CurrentFilePath, kFileA);
     SettingsModified = 1;
-    DeviceModel.TitleFineTop = 3;
+    model.TitleFineTop = 3;
     Messages.answers = {kAnswerYes};
-    FileNew();
+    FileNew(model);
     EXPECT_NE(ReadFile(kFileA).find("\r\n3\r\n"), std::string::npos);
-    EXPECT_EQ(DeviceModel.TitleFineTop, 7);
+    EXPECT_EQ(model.TitleFineTop, 7);
     EXPECT_STREQ(CurrentFilePath, "");
 }
 
@@ -261,28 +265,28 @@ TEST_F(FileMenuTest, SaveQuestionYesButTheSaveFailedKeepsTheChanges)
 {
     // The save the user asked for did not happen: stop, keep everything.
     SettingsModified = 1;
-    DeviceModel.TitleFineTop = 3;
+    model.TitleFineTop = 3;
     Messages.answers = {kAnswerYes};
     Script.saveResult = kChooseCancelled;
-    FileNew();
-    EXPECT_EQ(DeviceModel.TitleFineTop, 3);
+    FileNew(model);
+    EXPECT_EQ(model.TitleFineTop, 3);
     EXPECT_EQ(SettingsModified, 1);
 
     strcpy(CurrentFilePath, kUnwritable);
     Messages.answers = {kAnswerYes};
-    FileOpen();
+    FileOpen(model);
     EXPECT_EQ(Script.openCalls, 0);
     EXPECT_EQ(SettingsModified, 1);
     EXPECT_EQ(Messages.shown.back().text, "ファイルを開くことができませんでした。");
 
     Messages.answers = {kAnswerYes};
-    EXPECT_FALSE(ConfirmProgramEnd());
+    EXPECT_FALSE(ConfirmProgramEnd(model));
     EXPECT_EQ(SettingsModified, 1);
 }
 
 TEST_F(FileMenuTest, ProgramEnd)
 {
-    EXPECT_TRUE(ConfirmProgramEnd());
+    EXPECT_TRUE(ConfirmProgramEnd(model));
     EXPECT_TRUE(Messages.shown.empty());
 
     // Connected over TCP/IP: ask to save first, then refuse; the question is
@@ -290,15 +294,15 @@ TEST_F(FileMenuTest, ProgramEnd)
     TcpConnected = 1;
     SettingsModified = 1;
     Messages.answers = {kAnswerNo};
-    EXPECT_FALSE(ConfirmProgramEnd());
+    EXPECT_FALSE(ConfirmProgramEnd(model));
     ASSERT_EQ(Messages.shown.size(), 2u);
     EXPECT_EQ(Messages.shown[0].caption, "保存確認");
     EXPECT_EQ(Messages.shown[1].text, "TCP/IPを切断してください。");
     EXPECT_EQ(Messages.shown[1].caption, "Error");
-    EXPECT_FALSE(ConfirmProgramEnd());
+    EXPECT_FALSE(ConfirmProgramEnd(model));
     EXPECT_EQ(Messages.shown.size(), 3u);
     TcpConnected = 0;
-    EXPECT_TRUE(ConfirmProgramEnd());
+    EXPECT_TRUE(ConfirmProgramEnd(model));
 }
 
 TEST_F(FileMenuTest, Guards)

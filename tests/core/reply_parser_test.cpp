@@ -19,11 +19,13 @@ void CountRedraw()
 
 class ReplyParserTest : public CoreTest {
 protected:
-    DeviceModelData& m = DeviceModel;
+    // The replies are stored into this model, not the program's.
+    DeviceModelData m;
 
     void SetUp() override
     {
         CoreTest::SetUp();
+        ResetModelToStartValues(m);
         RedrawCalls = 0;
     }
 
@@ -41,7 +43,7 @@ protected:
     int Serial(const std::string& line)
     {
         Outstanding();
-        ParseSerialReply(line.c_str());
+        ParseSerialReply(m, line.c_str());
         EXPECT_EQ(TransactionState.busy, 0);
         EXPECT_EQ(TransactionState.replyWait, 0);
         return TransactionState.replyStatus;
@@ -51,7 +53,7 @@ protected:
     int Dialog(const std::string& line)
     {
         Outstanding();
-        EXPECT_EQ(ParseDialogReply(line.data(), static_cast<int>(line.size())), kDialogReplyDone);
+        EXPECT_EQ(ParseDialogReply(m, line.data(), static_cast<int>(line.size())), kDialogReplyDone);
         EXPECT_EQ(TransactionState.busy, 0);
         return TransactionState.replyStatus;
     }
@@ -83,12 +85,12 @@ TEST_F(ReplyParserTest, SerialGoCompletesByPhase)
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
 
     Outstanding(kPhaseRunning);
-    ParseSerialReply("GO\r\n");
+    ParseSerialReply(m, "GO\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, 0);
 
     Outstanding(kPhaseLast);
-    ParseSerialReply("GO\r\n");
+    ParseSerialReply(m, "GO\r\n");
     EXPECT_EQ(TransactionState.completionCode, kCompletionSequence);
     EXPECT_EQ(TransactionState.busy, 0);
 }
@@ -96,7 +98,7 @@ TEST_F(ReplyParserTest, SerialGoCompletesByPhase)
 TEST_F(ReplyParserTest, SerialGoWithNothingOutstandingIsACommandError)
 {
     TransactionState.busy = 0;
-    ParseSerialReply("GO\r\n");
+    ParseSerialReply(m, "GO\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);
     EXPECT_EQ(TransactionState.completionCode, 0);
 }
@@ -440,7 +442,7 @@ TEST_F(ReplyParserTest, DialogSideOrderAndUnknownText)
 
     Outstanding(kPhaseLast);
     TransactionState.sendFailed = 1;
-    ParseDialogReply("GO\r\n", 4);
+    ParseDialogReply(m, "GO\r\n", 4);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSequence);
     EXPECT_EQ(TransactionState.sendFailed, 0);
 }
@@ -448,13 +450,13 @@ TEST_F(ReplyParserTest, DialogSideOrderAndUnknownText)
 TEST_F(ReplyParserTest, DialogSideJoinsChunks)
 {
     Outstanding();
-    EXPECT_EQ(ParseDialogReply("OP0", 3), kDialogReplyPartial);
+    EXPECT_EQ(ParseDialogReply(m, "OP0", 3), kDialogReplyPartial);
     // Still outstanding: nothing may be sent, and a missing rest times out.
     EXPECT_EQ(TransactionState.busy, 1);
     EXPECT_EQ(TransactionState.replyWait, 3);
     EXPECT_EQ(m.CurrentDisplayPattern, 0);
-    EXPECT_EQ(ParseDialogReply("9\r", 2), kDialogReplyPartial);
-    EXPECT_EQ(ParseDialogReply("\n", 1), kDialogReplyDone);
+    EXPECT_EQ(ParseDialogReply(m, "9\r", 2), kDialogReplyPartial);
+    EXPECT_EQ(ParseDialogReply(m, "\n", 1), kDialogReplyDone);
     EXPECT_EQ(m.CurrentDisplayPattern, 8);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
@@ -463,21 +465,21 @@ TEST_F(ReplyParserTest, DialogSideJoinsChunks)
 
     // The next reply starts a new line.
     Outstanding();
-    EXPECT_EQ(ParseDialogReply("OP10\r\n", 6), kDialogReplyDone);
+    EXPECT_EQ(ParseDialogReply(m, "OP10\r\n", 6), kDialogReplyDone);
     EXPECT_EQ(m.CurrentDisplayPattern, 9);
 }
 
 TEST_F(ReplyParserTest, DialogSideClosedConnection)
 {
     Outstanding();
-    ParseDialogReply("OP0", 3);
-    EXPECT_EQ(ParseDialogReply("", 0), kDialogReplyClosed);
+    ParseDialogReply(m, "OP0", 3);
+    EXPECT_EQ(ParseDialogReply(m, "", 0), kDialogReplyClosed);
     EXPECT_EQ(TransactionState.sendFailed, 1);
     EXPECT_EQ(TransactionState.busy, 0);
     EXPECT_EQ(TransactionState.replyWait, 0);
     // The half line is gone: the next reply stands on its own.
     Outstanding();
-    EXPECT_EQ(ParseDialogReply("OP02\r\n", 6), kDialogReplyDone);
+    EXPECT_EQ(ParseDialogReply(m, "OP02\r\n", 6), kDialogReplyDone);
     EXPECT_EQ(m.CurrentDisplayPattern, 1);
 }
 
@@ -487,8 +489,8 @@ TEST_F(ReplyParserTest, OverlongLinesNeverOverrunAndAreRefused)
     const std::string longLine = "OP" + std::string(996, '1') + "\r\n";
     DeviceModelData before = m;
     Outstanding();
-    EXPECT_EQ(ParseDialogReply(longLine.data(), 600), kDialogReplyPartial);
-    EXPECT_EQ(ParseDialogReply(longLine.data() + 600, 400), kDialogReplyDone);
+    EXPECT_EQ(ParseDialogReply(m, longLine.data(), 600), kDialogReplyPartial);
+    EXPECT_EQ(ParseDialogReply(m, longLine.data() + 600, 400), kDialogReplyDone);
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);
     EXPECT_EQ(0, memcmp(&before, &m, sizeof m));
 

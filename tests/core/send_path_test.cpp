@@ -83,7 +83,7 @@ TEST_F(SendPathTest, UnitNetworkCommandsAlwaysUseTheSerialLink)
     InterfaceKind = kInterfaceTcp;
     ControlMode = kControlRs485;
     SlaveAddress = 3;
-    ASSERT_TRUE(SendUnitNetworkRead(1));
+    ASSERT_TRUE(SendUnitNetworkRead(DeviceModel, 1));
     EXPECT_EQ(OnlyFrame(), "03REIA\r\n");
     EXPECT_TRUE(Sent.tcpCommands.empty());
     EXPECT_EQ(TransactionState.busy, 1);
@@ -93,7 +93,7 @@ TEST_F(SendPathTest, LongestCommandFitsTheFrameWithItsAddress)
 {
     ControlMode = kControlRs485;
     SlaveAddress = 12;
-    ASSERT_TRUE(SendGlyphRegister(0, 69));
+    ASSERT_TRUE(SendGlyphRegister(DeviceModel, 0, 69));
     const std::string frame = OnlyFrame();
     EXPECT_EQ(frame.size(), 586u);
     EXPECT_EQ(frame.substr(0, 8), "12GRL070");

@@ -10,16 +10,18 @@
 class SerialLinesTest : public CoreTest {
 protected:
     SerialLineBuffer buffer;
+    DeviceModelData model;
     void SetUp() override
     {
         CoreTest::SetUp();
+        ResetModelToStartValues(model);
         ResetSerialLines(buffer);
         TransactionState.busy = 1;
         TransactionState.replyWait = 2;
     }
     void Feed(const std::string& bytes)
     {
-        FeedSerialBytes(buffer, bytes.data(), static_cast<int>(bytes.size()));
+        FeedSerialBytes(model, buffer, bytes.data(), static_cast<int>(bytes.size()));
     }
 };
 
@@ -37,7 +39,7 @@ TEST_F(SerialLinesTest, AReplyInTwoPiecesIsHandedOverOnce)
 TEST_F(SerialLinesTest, TwoRepliesInOneReadAreParsedOneByOne)
 {
     Feed("OP05\r\nOP07\r\n");
-    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 6);
+    EXPECT_EQ(model.CurrentDisplayPattern, 6);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
 }
 
@@ -68,19 +70,19 @@ TEST_F(SerialLinesTest, ALineOf599CharactersStillFits)
 
 TEST_F(SerialLinesTest, AnOverlongRunIsDroppedAndItsReplyRefused)
 {
-    const DeviceModelData before = DeviceModel;
+    const DeviceModelData before = model;
     Feed("OP" + std::string(700, '1'));
     EXPECT_EQ(TransactionState.busy, 1);   // no line feed yet
     Feed(std::string(1000, '2'));
     Feed("3\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);
     EXPECT_EQ(TransactionState.busy, 0);
-    EXPECT_EQ(0, memcmp(&before, &DeviceModel, sizeof before));
+    EXPECT_EQ(0, memcmp(&before, &model, sizeof before));
     // The next reply is received normally.
     TransactionState.busy = 1;
     TransactionState.replyStatus = 0;
     Feed("OP09\r\n");
-    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 8);
+    EXPECT_EQ(model.CurrentDisplayPattern, 8);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
 }
 

@@ -1,12 +1,8 @@
 #include "test_support.h"
 
-#include "files/settings_file.h"
-#include "link/link_state.h"
+#include "app/program_state.h"
 #include "link/message_ops.h"
 #include "link/send_path.h"
-#include "link/transaction.h"
-#include "protocol/device_model.h"
-#include "protocol/reply_parser.h"
 
 SentLog Sent;
 MessageLog Messages;
@@ -35,32 +31,11 @@ static void RecordTcp(const char* command)
     Sent.tcpCommands.emplace_back(command);
 }
 
-void ResetProgramState()
-{
-    ResetModelToStartValues(DeviceModel);
-    ResetTransaction();
-    TransactionState.completionCode = 0;
-    TransactionState.suppress = 0;
-    InterfaceKind = kInterfaceSerial;
-    ControlMode = kControlRs232c;
-    SlaveAddress = 0;
-    ActiveTransport = {nullptr, nullptr};
-    ResetDialogReplyLine();
-    RedrawChannelTableHook = nullptr;
-    RedrawSourceTableHook = nullptr;
-    RedrawVideoLossHook = nullptr;
-    GlyphRepaintHook = nullptr;
-}
-
 void CoreTest::SetUp()
 {
     ResetProgramState();
     ActiveTransport = {RecordSerial, RecordTcp};
     Sent = SentLog();
-    CurrentFilePath[0] = '\0';
-    SettingsModified = 0;
-    TcpConnected = 0;
-    IoStatusWindowOpen = 0;
     Messages = MessageLog();
     MessageSink = RecordMessage;
 }

@@ -1,11 +1,14 @@
-// Shared fixture: a fresh model and transaction for every test, and a link
-// transport that records what would have gone to the unit.
+// Shared fixture: the whole program state as at start for every test (the
+// core's ResetProgramState), a link transport that records what would have
+// gone to the unit and a message sink that records what would have been shown.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "app/program_state.h"
 
 struct SentLog {
     std::vector<std::string> serialFrames;
@@ -41,10 +44,6 @@ inline std::string Repeat(const std::string& s, int n)
         r += s;
     return r;
 }
-
-// The program's model, transaction, link settings and hooks back to their
-// start; no transport installed.
-void ResetProgramState();
 
 class CoreTest : public ::testing::Test {
 protected:

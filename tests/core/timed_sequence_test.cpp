@@ -13,7 +13,7 @@ namespace {
 
 bool SendPattern(int step)
 {
-    return SendPatternRow(step - 1);
+    return SendPatternRow(DeviceModel, step - 1);
 }
 
 const SequenceSteps kAllPatterns = {.timerId = 4, .periodMs = 400, .length = 32, .sendStep = SendPattern};
@@ -26,7 +26,7 @@ protected:
     void Answer(const char* reply)
     {
         if (TransactionState.busy)
-            ParseSerialReply(reply);
+            ParseSerialReply(DeviceModel, reply);
     }
 };
 

@@ -260,7 +260,7 @@ void StreamSerial(const char* frame, int length)
         return;
     const std::string reply = Wire->ReadReply();
     if (!reply.empty())
-        ParseSerialReply(reply.c_str());
+        ParseSerialReply(DeviceModel, reply.c_str());
 }
 
 void StreamTcp(const char* command)
@@ -273,7 +273,7 @@ void StreamTcp(const char* command)
         if (chunk.empty())
             continue;
         ++TcpReplyChunks;
-        if (ParseDialogReply(chunk.data(), static_cast<int>(chunk.size())) != kDialogReplyPartial)
+        if (ParseDialogReply(DeviceModel, chunk.data(), static_cast<int>(chunk.size())) != kDialogReplyPartial)
             return;
     }
 }

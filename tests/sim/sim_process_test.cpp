@@ -31,7 +31,7 @@ protected:
     SimProcess sim;
     TestStream stream;
 
-    void SetUp() override { ResetProgramSide(); }
+    void SetUp() override { ResetProgramState(); }
     void TearDown() override
     {
         ActiveTransport = {nullptr, nullptr};
@@ -111,28 +111,28 @@ TEST_F(SimProcessTest, ThreeUnitsOnOneRs485Pty)
     // The addressed unit answers with its address; the parser strips it.
     SlaveAddress = 5;
     Prepare();
-    EXPECT_TRUE(SendPatternSelect(2));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 2));
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
     stream.Send("05ROP\r\n");
     EXPECT_EQ(stream.ReadReply(), "05OP03\r\n");
     SlaveAddress = 7;
     Prepare();
-    EXPECT_TRUE(SendReadCurrentPattern());
+    EXPECT_TRUE(SendReadCurrentPattern(DeviceModel));
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 0) << "unit 07 has its own settings";
 
     // Broadcast: done at once for the program, applied by all, answered by none.
     SlaveAddress = kSlaveBroadcast;
     Prepare();
-    EXPECT_TRUE(SendPatternSelect(9));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 9));
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
     EXPECT_TRUE(stream.Silent(300));
     for (int address : {0, 5, 7}) {
         SlaveAddress = address;
         DeviceModel.CurrentDisplayPattern = 0;
         Prepare();
-        EXPECT_TRUE(SendReadCurrentPattern());
+        EXPECT_TRUE(SendReadCurrentPattern(DeviceModel));
         EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 9) << "unit " << address;
     }
 
@@ -154,7 +154,7 @@ TEST_F(SimProcessTest, SplitReplyOnThePtyIsJoinedByTheReader)
     EXPECT_GE(NowMs() - start, 80);
     // Through the program's parser the two pieces make one reply.
     Prepare();
-    EXPECT_TRUE(SendPatternSelect(3));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 3));
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(sim.Stop(), 0);
 }
@@ -187,13 +187,13 @@ TEST_F(SimProcessTest, SplitRepliesAreJoinedByTheDialogSideEntry)
     StartListening({"--split"});
     DeviceModel.DisplayPatternTable[0][0] = 40;
     Prepare();
-    EXPECT_TRUE(SendReadPattern(0));
+    EXPECT_TRUE(SendReadPattern(DeviceModel, 0));
     EXPECT_EQ(TcpReplyChunks, 2);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
     EXPECT_EQ(DeviceModel.DisplayPatternTable[0][0], 0);
     Prepare();
-    EXPECT_TRUE(SendVideoOutput(5));
+    EXPECT_TRUE(SendVideoOutput(DeviceModel, 5));
     EXPECT_EQ(TcpReplyChunks, 2);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(sim.Stop(), 0);
@@ -204,7 +204,7 @@ TEST_F(SimProcessTest, ReplyDelay)
     StartListening({"--reply-delay", "300"});
     const int64_t start = NowMs();
     Prepare();
-    EXPECT_TRUE(SendReadCurrentPattern());
+    EXPECT_TRUE(SendReadCurrentPattern(DeviceModel));
     EXPECT_GE(NowMs() - start, 290);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(sim.Stop(), 0);
@@ -224,11 +224,11 @@ TEST_F(SimProcessTest, StatusWordRefusesSettings)
 {
     StartListening({"--status", "LOCK"});
     Prepare();
-    EXPECT_TRUE(SendPatternSelect(4));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 4));
     EXPECT_EQ(TransactionState.replyStatus, kReplyLock);
     DeviceModel.CurrentDisplayPattern = 20;
     Prepare();
-    EXPECT_TRUE(SendReadCurrentPattern());
+    EXPECT_TRUE(SendReadCurrentPattern(DeviceModel));
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 0) << "the refused setting was applied";
     EXPECT_EQ(sim.Stop(), 0);
@@ -239,7 +239,7 @@ TEST_F(SimProcessTest, EveryNthCommandFails)
     StartListening({"--error-every", "2"});
     for (int k = 1; k <= 4; ++k) {
         Prepare();
-        EXPECT_TRUE(SendReadVideoOutputs());
+        EXPECT_TRUE(SendReadVideoOutputs(DeviceModel));
         EXPECT_EQ(TransactionState.replyStatus, k % 2 == 0 ? kReplyCommandError : kReplyGood) << k;
     }
     EXPECT_EQ(sim.Stop(), 0);

@@ -17,7 +17,7 @@ protected:
 
     void SetUp() override
     {
-        ResetProgramSide();
+        ResetProgramState();
         link.units.push_back({-1, unit.get()});
     }
     void TearDown() override { ActiveTransport = {nullptr, nullptr}; }
@@ -56,7 +56,7 @@ TEST_F(SimRoundTripTest, Rs485AddressesAndBroadcastThroughTheSendPath)
     ControlMode = kControlRs485;
 
     SlaveAddress = 7;
-    EXPECT_TRUE(SendPatternSelect(11));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 11));
     EXPECT_EQ(TransactionState.busy, 0);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
@@ -66,7 +66,7 @@ TEST_F(SimRoundTripTest, Rs485AddressesAndBroadcastThroughTheSendPath)
     // Broadcast: counted as done by the program, applied by both units.
     SlaveAddress = kSlaveBroadcast;
     TransactionState.completionCode = 0;
-    EXPECT_TRUE(SendPatternSelect(20));
+    EXPECT_TRUE(SendPatternSelect(DeviceModel, 20));
     EXPECT_EQ(NextWriteDue(link), kNever);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
     EXPECT_EQ(unit->settings.CurrentDisplayPattern, 20);
@@ -75,7 +75,7 @@ TEST_F(SimRoundTripTest, Rs485AddressesAndBroadcastThroughTheSendPath)
     // A reply to a read from unit 5 goes through the prefix check of the parser.
     SlaveAddress = 5;
     DeviceModel.CurrentDisplayPattern = 0;
-    EXPECT_TRUE(SendReadCurrentPattern());
+    EXPECT_TRUE(SendReadCurrentPattern(DeviceModel));
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 20);
 }

@@ -35,11 +35,6 @@ std::string Times(const std::string& text, int count)
     return all;
 }
 
-void ResetProgramSide()
-{
-    ResetProgramState();
-}
-
 // ---- In-process wires ------------------------------------------------------------
 
 namespace {
@@ -62,13 +57,13 @@ void InProcessSerial(const char* frame, int length)
 {
     const std::string reply = ExchangeInProcess(frame, length);
     if (!reply.empty())
-        ParseSerialReply(reply.c_str());
+        ParseSerialReply(DeviceModel, reply.c_str());
 }
 
 void InProcessTcp(const char* command)
 {
     const std::string reply = ExchangeInProcess(command, static_cast<int>(strlen(command)));
-    ParseDialogReply(reply.data(), static_cast<int>(reply.size()));
+    ParseDialogReply(DeviceModel, reply.data(), static_cast<int>(reply.size()));
 }
 
 } // namespace
@@ -143,22 +138,22 @@ const char kTitleCh02[] = "\x82\x62\x82\x67\x82\x4f\x82\x51";   // ＣＨ０２
 void RoundTripAlarm()
 {
     m.AlarmSettings.inputPolarity = 1;
-    EXPECT_ANSWERED(SendAlarmPolarity());
+    EXPECT_ANSWERED(SendAlarmPolarity(m));
     m.AlarmSettings.holdTime = 42;
     SyncHoldTimeText(m.AlarmSettings);
-    EXPECT_ANSWERED(SendAlarmHoldTime());
+    EXPECT_ANSWERED(SendAlarmHoldTime(m));
     m.AlarmSettings.buzzer = 0;
-    EXPECT_ANSWERED(SendAlarmBuzzer());
+    EXPECT_ANSWERED(SendAlarmBuzzer(m));
     m.AlarmSettings.alarmDisplay = 0;
-    EXPECT_ANSWERED(SendAlarmDisplay());
+    EXPECT_ANSWERED(SendAlarmDisplay(m));
     m.AlarmSettings.autoReturn = 0;
-    EXPECT_ANSWERED(SendAlarmReturn());
+    EXPECT_ANSWERED(SendAlarmReturn(m));
 
     for (int i = 0; i < kAlarmInputCount; ++i)
         m.AlarmInputChannel[i] = (i * 7 + 3) % kMaxChannels;
-    EXPECT_ANSWERED(SendAlarmInputAll());
+    EXPECT_ANSWERED(SendAlarmInputAll(m));
     m.AlarmInputChannel[4] = 63;
-    EXPECT_ANSWERED(SendAlarmInput(4));
+    EXPECT_ANSWERED(SendAlarmInput(m, 4));
 
     for (int c = 0; c < kMaxChannels; ++c) {
         for (int k = 0; k < kAlarmVideoOutputs; ++k)
@@ -166,13 +161,13 @@ void RoundTripAlarm()
         for (int k = 0; k < kAlarmSignalOutputs; ++k)
             m.AlarmSignalOutput[c][k] = (c * k) % 4 == 1;
     }
-    EXPECT_ANSWERED(SendAlarmVideoOutputAll());
-    EXPECT_ANSWERED(SendAlarmSignalOutputAll());
+    EXPECT_ANSWERED(SendAlarmVideoOutputAll(m));
+    EXPECT_ANSWERED(SendAlarmSignalOutputAll(m));
     m.AlarmVideoOutput[9][0] = 0;
     m.AlarmVideoOutput[9][3] = 1;
-    EXPECT_ANSWERED(SendAlarmVideoOutput(9));
+    EXPECT_ANSWERED(SendAlarmVideoOutput(m, 9));
     m.AlarmSignalOutput[63][5] = 1;
-    EXPECT_ANSWERED(SendAlarmSignalOutput(63));
+    EXPECT_ANSWERED(SendAlarmSignalOutput(m, 63));
 
     const DeviceModelData set = m;
     ResetModelToStartValues(m);
@@ -206,7 +201,7 @@ void RoundTripRouting()
     for (int step = 1; step <= kSetAllSteps; ++step) {
         SCOPED_TRACE("set-all step " + std::to_string(step));
         Prepare(step == kSetAllSteps ? kPhaseLast : kPhaseRunning);
-        EXPECT_TRUE(SendSetAllStep(step));
+        EXPECT_TRUE(SendSetAllStep(m, step));
         ExpectAnswered(step == kSetAllSteps ? kCompletionSequence : kCompletionNone);
     }
 
@@ -215,7 +210,7 @@ void RoundTripRouting()
     for (int step = 1; step <= kReadAllSteps; ++step) {
         SCOPED_TRACE("read-all step " + std::to_string(step));
         Prepare(step == kReadAllSteps ? kPhaseLast : kPhaseRunning);
-        EXPECT_TRUE(SendReadAllStep(step));
+        EXPECT_TRUE(SendReadAllStep(m, step));
         ExpectAnswered(step == kReadAllSteps ? kCompletionSequence : kCompletionNone);
     }
     EXPECT_EQ(m.CurrentDisplayPattern, 6);
@@ -226,20 +221,20 @@ void RoundTripRouting()
 
     // Single stores.
     m.DisplayPatternTable[6][15] = kMaxChannels + 31;   // S32
-    EXPECT_ANSWERED(SendPatternCell(6, 15));
+    EXPECT_ANSWERED(SendPatternCell(m, 6, 15));
     m.AutoSwitchPatternTable[9][63] = 0;
-    EXPECT_ANSWERED(SendAutoSwitchCell(9, 63));
+    EXPECT_ANSWERED(SendAutoSwitchCell(m, 9, 63));
     m.VideoOutputEnable[3] = 0;
-    EXPECT_ANSWERED(SendVideoOutput(3));
+    EXPECT_ANSWERED(SendVideoOutput(m, 3));
     m.VideoOutputEnable[4] = 1;
-    EXPECT_ANSWERED(SendVideoOutput(4));
+    EXPECT_ANSWERED(SendVideoOutput(m, 4));
     m.DisplayPatternTable[6][15] = 0;
     m.AutoSwitchPatternTable[9][63] = 55;
     m.VideoOutputEnable[3] = 1;
     m.VideoOutputEnable[4] = 0;
-    EXPECT_ANSWERED(SendReadPattern(6));
-    EXPECT_ANSWERED(SendReadAutoSwitch(9));
-    EXPECT_ANSWERED(SendReadVideoOutputs());
+    EXPECT_ANSWERED(SendReadPattern(m, 6));
+    EXPECT_ANSWERED(SendReadAutoSwitch(m, 9));
+    EXPECT_ANSWERED(SendReadVideoOutputs(m));
     EXPECT_EQ(m.DisplayPatternTable[6][15], kMaxChannels + 31);
     EXPECT_EQ(m.AutoSwitchPatternTable[9][63], 0);
     EXPECT_EQ(m.VideoOutputEnable[3], 0);
@@ -248,17 +243,17 @@ void RoundTripRouting()
     // The free layout, shown, read back through the live status.
     for (int o = 0; o < kOutputCount; ++o)
         m.DisplayPatternTable[kFreePattern][o] = 20 + o;
-    EXPECT_ANSWERED(SendOutputSources(kFreePattern));
+    EXPECT_ANSWERED(SendOutputSources(m, kFreePattern));
     m.DisplayPatternTable[kFreePattern][1] = kMaxChannels + 2;   // S03
-    EXPECT_ANSWERED(SendFreeOutput(1));
-    EXPECT_ANSWERED(SendPatternSelect(kFreePattern));
+    EXPECT_ANSWERED(SendFreeOutput(m, 1));
+    EXPECT_ANSWERED(SendPatternSelect(m, kFreePattern));
     m.CurrentDisplayPattern = 0;
-    EXPECT_ANSWERED(SendReadCurrentPattern());
+    EXPECT_ANSWERED(SendReadCurrentPattern(m));
     EXPECT_EQ(m.CurrentDisplayPattern, kFreePattern);
-    EXPECT_ANSWERED(SendReadOutputSources());
+    EXPECT_ANSWERED(SendReadOutputSources(m));
     EXPECT_EQ(m.IoStatus.outputSource[0], kOutputSourceInput);
     EXPECT_EQ(m.IoStatus.outputSource[1], 2);
-    EXPECT_ANSWERED(SendReadOutputChannels());
+    EXPECT_ANSWERED(SendReadOutputChannels(m));
     EXPECT_EQ(m.IoStatus.outputChannel[0], 20);
     EXPECT_EQ(m.IoStatus.outputChannel[15], 35);
     // Pattern 3's first input with a dwell time above 0.
@@ -266,38 +261,38 @@ void RoundTripRouting()
     while (set.AutoSwitchPatternTable[2][first] == 0)
         ++first;
     EXPECT_EQ(m.IoStatus.outputChannel[1], first);
-    EXPECT_ANSWERED(SendReadVideoLoss());
+    EXPECT_ANSWERED(SendReadVideoLoss(m));
     for (int i = 0; i < kMaxChannels; ++i)
         EXPECT_EQ(m.IoStatus.videoLoss[i], 1) << "input " << i + 1 << " has video";
-    EXPECT_ANSWERED(SendPatternSelect(4));
-    EXPECT_ANSWERED(SendReadCurrentPattern());
+    EXPECT_ANSWERED(SendPatternSelect(m, 4));
+    EXPECT_ANSWERED(SendReadCurrentPattern(m));
     EXPECT_EQ(m.CurrentDisplayPattern, 4);
 }
 
 void RoundTripDateTime()
 {
-    EXPECT_ANSWERED(SendDateYear(24));
-    EXPECT_ANSWERED(SendDateMonth(1));
-    EXPECT_ANSWERED(SendDateDay(28));
-    EXPECT_ANSWERED(SendTimeHour(23));
-    EXPECT_ANSWERED(SendTimeMinute(59));
-    EXPECT_ANSWERED(SendTimeSecond(45));
-    EXPECT_ANSWERED(SendTimeCorrection());
+    EXPECT_ANSWERED(SendDateYear(m, 24));
+    EXPECT_ANSWERED(SendDateMonth(m, 1));
+    EXPECT_ANSWERED(SendDateDay(m, 28));
+    EXPECT_ANSWERED(SendTimeHour(m, 23));
+    EXPECT_ANSWERED(SendTimeMinute(m, 59));
+    EXPECT_ANSWERED(SendTimeSecond(m, 45));
+    EXPECT_ANSWERED(SendTimeCorrection(m));
 
     m.DateTimeFormat = 4;
-    EXPECT_ANSWERED(SendDateTimeFormat());
+    EXPECT_ANSWERED(SendDateTimeFormat(m));
     m.DateTimeSize = 1;
-    EXPECT_ANSWERED(SendDateTimeSize());
+    EXPECT_ANSWERED(SendDateTimeSize(m));
     for (int c = 0; c < kMaxChannels; ++c)
         m.DateTimeDisplayInput[c] = c % 5 == 0;
-    EXPECT_ANSWERED(SendDateTimeInputAll());
+    EXPECT_ANSWERED(SendDateTimeInputAll(m));
     m.DateTimeDisplayInput[10] = 1;
-    EXPECT_ANSWERED(SendDateTimeInput(10));
+    EXPECT_ANSWERED(SendDateTimeInput(m, 10));
     for (int o = 0; o < kOutputCount; ++o)
         m.DateTimeDisplayOutput[o] = o % 2;
-    EXPECT_ANSWERED(SendDateTimeOutputAll());
+    EXPECT_ANSWERED(SendDateTimeOutputAll(m));
     m.DateTimeDisplayOutput[0] = 1;
-    EXPECT_ANSWERED(SendDateTimeOutput(0));
+    EXPECT_ANSWERED(SendDateTimeOutput(m, 0));
 
     const DeviceModelData set = m;
     ResetModelToStartValues(m);
@@ -322,7 +317,7 @@ void RoundTripTitles()
     for (int channel : {1, 4, 63}) {
         SCOPED_TRACE("title of channel " + std::to_string(channel + 1));
         Prepare();
-        EXPECT_EQ(SendTitle(channel), kTitleOk);
+        EXPECT_EQ(SendTitle(m, channel), kTitleOk);
         ExpectAnswered();
     }
 
@@ -333,22 +328,22 @@ void RoundTripTitles()
     }
     for (int o = 0; o < kOutputCount; ++o)
         m.TitleDisplayOutput[o] = o < 8;
-    EXPECT_ANSWERED(SendTitleDisplayInputAll());
-    EXPECT_ANSWERED(SendTitleDisplayOutputAll());
-    EXPECT_ANSWERED(SendTitlePositionAll());
-    EXPECT_ANSWERED(SendTitleFontSizeAll());
+    EXPECT_ANSWERED(SendTitleDisplayInputAll(m));
+    EXPECT_ANSWERED(SendTitleDisplayOutputAll(m));
+    EXPECT_ANSWERED(SendTitlePositionAll(m));
+    EXPECT_ANSWERED(SendTitleFontSizeAll(m));
     m.TitleDisplayInput[0] = 1;
-    EXPECT_ANSWERED(SendTitleDisplayInput(0));
+    EXPECT_ANSWERED(SendTitleDisplayInput(m, 0));
     m.TitleDisplayOutput[15] = 1;
-    EXPECT_ANSWERED(SendTitleDisplayOutput(15));
+    EXPECT_ANSWERED(SendTitleDisplayOutput(m, 15));
     m.TitlePosition[1] = 1;
-    EXPECT_ANSWERED(SendTitlePosition(1));
+    EXPECT_ANSWERED(SendTitlePosition(m, 1));
     m.TitleFontSize[2] = 0;
-    EXPECT_ANSWERED(SendTitleFontSize(2));
+    EXPECT_ANSWERED(SendTitleFontSize(m, 2));
     m.TitleFineTop = 15;
-    EXPECT_ANSWERED(SendTitleFineTop());
+    EXPECT_ANSWERED(SendTitleFineTop(m));
     m.TitleFineBottom = 0;
-    EXPECT_ANSWERED(SendTitleFineBottom());
+    EXPECT_ANSWERED(SendTitleFineBottom(m));
 
     const DeviceModelData set = m;
     ResetModelToStartValues(m);
@@ -368,11 +363,11 @@ void RoundTripTitles()
 void RoundTripPanelLock()
 {
     m.PanelLock.buttonLock = 1;
-    EXPECT_ANSWERED(SendButtonLock());
+    EXPECT_ANSWERED(SendButtonLock(m));
     m.PanelLock.menuLock = 1;
-    EXPECT_ANSWERED(SendMenuLock());
+    EXPECT_ANSWERED(SendMenuLock(m));
     memcpy(m.PanelLock.password, "135790", 7);
-    EXPECT_ANSWERED(SendPassword());
+    EXPECT_ANSWERED(SendPassword(m));
     ResetModelToStartValues(m);
     for (const char* read : {"RPOO", "RPMO", "RPN"})
         Read(read);
@@ -390,16 +385,16 @@ void RoundTripGlyphs()
         for (int i = 0; i < kGlyphBitmapBytes; ++i)
             m.GlyphBitmap[i] = static_cast<unsigned char>(i * 13 + k);
         const DeviceModelData set = m;
-        EXPECT_ANSWERED(SendGlyphRegister(sizes[k], slots[k]));
+        EXPECT_ANSWERED(SendGlyphRegister(m, sizes[k], slots[k]));
         memset(m.GlyphBitmap, 0, sizeof m.GlyphBitmap);
-        EXPECT_ANSWERED(SendGlyphReadSlot(sizes[k], slots[k]));
+        EXPECT_ANSWERED(SendGlyphReadSlot(m, sizes[k], slots[k]));
         const int bytes = GlyphSizeOf(sizes[k]).bitmapBytes;
         EXPECT_EQ(memcmp(set.GlyphBitmap, m.GlyphBitmap, static_cast<size_t>(bytes)), 0);
     }
 
     // A standard character: the unit draws its code; the program takes it.
     memset(m.GlyphBitmap, 0, sizeof m.GlyphBitmap);
-    EXPECT_ANSWERED(SendGlyphReadSample(kGlyphMedium, "\x82\x60"));   // Ａ
+    EXPECT_ANSWERED(SendGlyphReadSample(m, kGlyphMedium, "\x82\x60"));   // Ａ
     EXPECT_STREQ(m.RequestedGlyphCode, "2341");
     int lit = 0;
     for (int i = 0; i < 128; ++i)
@@ -408,7 +403,7 @@ void RoundTripGlyphs()
 
     // An inserted glyph stands in the title as a code the program shows as a
     // full-width space that is not dropped.
-    EXPECT_ANSWERED(SendGlyphInsert(kGlyphSmall, 2, 0, 1));
+    EXPECT_ANSWERED(SendGlyphInsert(m, kGlyphSmall, 2, 0, 1));
     Read("RCT01");
     EXPECT_STREQ(m.TitleText[0],
                  "\x82\xa8\x81\x40\x82\xa2\x8f\xe3\x82\xb0\x82\xa2\x82\xbd\x82\xbe\x82\xab\x82\xa0"
@@ -454,26 +449,26 @@ void RunUnitNetworkRoundTrip(const char* expectedMac, const char* expectedVersio
     memcpy(net.gatewayAddress, gateway, sizeof gateway);
     memcpy(net.activeAddress, active, sizeof active);
     memcpy(net.subnetMask, mask, sizeof mask);
-    EXPECT_ANSWERED(SendUnitAddress(kUnitIpAddress));
-    EXPECT_ANSWERED(SendUnitAddress(kUnitGatewayAddress));
-    EXPECT_ANSWERED(SendUnitAddress(kUnitActiveAddress));
-    EXPECT_ANSWERED(SendUnitAddress(kUnitSubnetMask));
+    EXPECT_ANSWERED(SendUnitAddress(m, kUnitIpAddress));
+    EXPECT_ANSWERED(SendUnitAddress(m, kUnitGatewayAddress));
+    EXPECT_ANSWERED(SendUnitAddress(m, kUnitActiveAddress));
+    EXPECT_ANSWERED(SendUnitAddress(m, kUnitSubnetMask));
     net.connectionTry = 1;
-    EXPECT_ANSWERED(SendUnitConnectionTry());
+    EXPECT_ANSWERED(SendUnitConnectionTry(m));
     net.keepAlive = 1;
-    EXPECT_ANSWERED(SendUnitKeepAlive());
+    EXPECT_ANSWERED(SendUnitKeepAlive(m));
     memcpy(net.sourcePortText, "10001", 6);
-    EXPECT_ANSWERED(SendUnitSourcePort());
+    EXPECT_ANSWERED(SendUnitSourcePort(m));
     memcpy(net.destinationPortText, "443", 4);   // goes out as 00443
-    EXPECT_ANSWERED(SendUnitDestinationPort());
+    EXPECT_ANSWERED(SendUnitDestinationPort(m));
     net.timeRegister = 7;
-    EXPECT_ANSWERED(SendUnitTimeRegister());
+    EXPECT_ANSWERED(SendUnitTimeRegister(m));
 
     ResetModelToStartValues(m);
     for (int step = 1; step <= kUnitNetworkReadSteps; ++step) {
         SCOPED_TRACE("network read step " + std::to_string(step));
         Prepare(step == kUnitNetworkReadSteps ? kPhaseLast : kPhaseRunning);
-        EXPECT_TRUE(SendUnitNetworkRead(step));
+        EXPECT_TRUE(SendUnitNetworkRead(m, step));
         ExpectAnswered(step == kUnitNetworkReadSteps ? kCompletionSequence : kCompletionNone);
     }
     EXPECT_TRUE(Same(ip, net.ipAddress));

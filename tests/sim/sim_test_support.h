@@ -1,7 +1,8 @@
 // Shared by the simulator's tests: units at a fixed time, one-command
-// exchanges with the interpreter, the program side reset as at start, and the
-// whole-catalogue round trip that drives the program's builders and parsers
-// against a simulated unit over whichever wire a test installs.
+// exchanges with the interpreter, and the whole-catalogue round trip that
+// drives the program's builders and parsers against a simulated unit over
+// whichever wire a test installs. Each test starts from the core's
+// ResetProgramState.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/program_state.h"
 #include "sim/command_interpreter.h"
 #include "sim/unit_link.h"
 #include "sim/unit_state.h"
@@ -24,10 +26,6 @@ std::string Ask(SimUnit& unit, const std::string& command, int64_t nowMs = 0,
 
 // "X" repeated `count` times.
 std::string Times(const std::string& text, int count);
-
-// The program side as at start: model start values, no transaction, RS-232C
-// serial link, slave address 0, no transport, no pending dialog line.
-void ResetProgramSide();
 
 // Program-side wires that hand every frame straight to a simulator link at
 // time 0 and parse the reply at once: the serial parser for frames, the

@@ -10,6 +10,7 @@
 
 #include "app/comm_dialogs.h"
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "files/settings_file.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
@@ -131,17 +132,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(MainWindow, nullptr);
-        InterfaceKind = kInterfaceSerial;
-        ControlMode = kControlRs232c;
-        ClientServerMode = kModeClient;
-        memset(PortNameTable, 0, sizeof PortNameTable);
-        PortCount = 0;
-        PortIndex = 0;
-        SlaveAddress = 0;
-        TcpConnected = 0;
-        CurrentFilePath[0] = '\0';
+        ResetProgramState();
         OpenDialog = nullptr;
-        ResetTransaction();
         UpdateMenuStates();
         RecordMessageBoxes();
     }
@@ -346,10 +338,13 @@ TEST_F(CommDialogsTest, SerialOkWithoutChangeWritesNothing)
 TEST_F(CommDialogsTest, PortChangeWritesTheIndexAndReopensThePort)
 {
     FillPorts(12);
+    ASSERT_TRUE(StartSerialReadThread());
     RunDialog(RunSerialSettingsDialog, [](HWND dialog) {
         Pick(dialog, IDC_SERIAL_PORT_LIST, 11);
         Press(dialog, IDC_SERIAL_OK);
     });
+    // The receive thread was stopped around the change and runs again.
+    EXPECT_TRUE(SerialReadThreadRunning());
     EXPECT_EQ(PortIndex, 11);
     EXPECT_EQ(Stored(L"com_port"), L"11");
     EXPECT_EQ(Stored(L"control"), kNotStored);

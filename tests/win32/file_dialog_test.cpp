@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/ui_text.h"
 #include "files/file_dialogs.h"
 #include "files/settings_file.h"
@@ -31,9 +32,7 @@ protected:
     ScratchFolder folder;
     void SetUp() override
     {
-        ResetModelToStartValues(DeviceModel);
-        CurrentFilePath[0] = '\0';
-        SettingsModified = 0;
+        ResetProgramState();
         InstallFileDialogs(nullptr);
         RecordMessageBoxes();
     }
@@ -53,7 +52,7 @@ TEST_F(FileDialogTest, SaveAsAndOpenThroughTheRealDialogs)
     {
         WindowWatcher watcher(L"#32770", L"名前を付けて保存",
                               [&](HWND dialog) { AnswerFileDialog(dialog, file); });
-        EXPECT_TRUE(FileSaveAs());
+        EXPECT_TRUE(FileSaveAs(DeviceModel));
         EXPECT_TRUE(watcher.found());
     }
     EXPECT_EQ(Wide(CurrentFilePath), file);
@@ -67,7 +66,7 @@ TEST_F(FileDialogTest, SaveAsAndOpenThroughTheRealDialogs)
     {
         WindowWatcher watcher(L"#32770", L"ファイルを開く",
                               [&](HWND dialog) { AnswerFileDialog(dialog, file); });
-        FileOpen();
+        FileOpen(DeviceModel);
         EXPECT_TRUE(watcher.found());
     }
     EXPECT_TRUE(RecordedMessages.empty());
@@ -81,7 +80,7 @@ TEST_F(FileDialogTest, CancelledSaveAsKeepsEverything)
     SettingsModified = 1;
     WindowWatcher watcher(L"#32770", L"名前を付けて保存",
                           [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
-    EXPECT_FALSE(FileSaveAs());
+    EXPECT_FALSE(FileSaveAs(DeviceModel));
     EXPECT_TRUE(watcher.found());
     EXPECT_STREQ(CurrentFilePath, "earlier.dat");
     EXPECT_EQ(SettingsModified, 1);

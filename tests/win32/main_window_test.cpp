@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -13,20 +14,24 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    // What creating the window did to the run flag.
+    static inline int RunningAfterCreation = -1;
+
     static void SetUpTestSuite()
     {
+        ResetProgramState();
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterMainWindowClass(instance, L"KVR2840E");
         CreateMainWindow(instance, L"KVR2840E", L"KVR2840E ver.1.00");
-        InstallMainWindowServices();
+        RunningAfterCreation = AppRunning;
     }
+    // Each test: the program as the window's creation and the start-up leave it.
     void SetUp() override
     {
         ASSERT_NE(MainWindow, nullptr);
-        InterfaceKind = kInterfaceSerial;
-        ControlMode = kControlRs232c;
-        SlaveAddress = 0;
-        TcpConnected = 0;
+        ResetProgramState();
+        AppRunning = 1;
+        InstallMainWindowServices();
         RecordMessageBoxes();
     }
     void TearDown() override
@@ -47,7 +52,7 @@ protected:
 
 TEST_F(MainWindowTest, CreationStartsTheProgram)
 {
-    EXPECT_EQ(AppRunning, 1);
+    EXPECT_EQ(RunningAfterCreation, 1);
     RECT bounds;
     GetWindowRect(MainWindow, &bounds);
     EXPECT_EQ(bounds.right - bounds.left, 400);

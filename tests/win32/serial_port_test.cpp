@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/program_state.h"
 #include "link/link_state.h"
 #include "link/serial_link.h"
 #include "win_test_support.h"
@@ -29,4 +30,30 @@ TEST(SerialPort, AMissingPortGivesTheFiveMessagesInOrder)
         EXPECT_EQ(RecordedMessages[i].caption, "Error");
     }
     CloseSerialPort();
+}
+
+// Without a unit: ports this PC does not have, so only the receive thread's
+// life is seen (the serial scenarios reopen a working port).
+TEST(SerialPort, ReopeningKeepsTheReceiveThreadAsItWas)
+{
+    ResetProgramState();
+    RecordMessageBoxes();
+    strcpy(PortNameTable[0], "COM231");
+    strcpy(PortNameTable[1], "COM232");
+    AppRunning = 1;
+    OpenSerialPort();
+    ASSERT_TRUE(StartSerialReadThread());
+
+    PortIndex = 1;
+    ReopenSerialPort();
+    EXPECT_TRUE(SerialReadThreadRunning());
+    EXPECT_EQ(RecordedMessages.size(), 10u);   // both opens failed, five messages each
+
+    // Closing stops the thread first; reopening then starts none.
+    CloseSerialPort();
+    EXPECT_FALSE(SerialReadThreadRunning());
+    ReopenSerialPort();
+    EXPECT_FALSE(SerialReadThreadRunning());
+    CloseSerialPort();
+    ResetProgramState();
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/program_state.h"
 #include "link/link_state.h"
 #include "link/serial_link.h"
 #include "link/transaction.h"
@@ -31,13 +32,8 @@ protected:
         const char* port = getenv("KVR_TEST_PORT");
         if (!port)
             GTEST_SKIP() << "run by serial_sim_test.sh";
+        ResetProgramState();
         RecordMessageBoxes();
-        ResetModelToStartValues(DeviceModel);
-        ResetTransaction();
-        TransactionState.completionCode = 0;
-        InterfaceKind = kInterfaceSerial;
-        ControlMode = kControlRs232c;
-        SlaveAddress = 0;
         snprintf(PortNameTable[0], sizeof PortNameTable[0], "%s", port);
         PortIndex = 0;
         AppRunning = 1;

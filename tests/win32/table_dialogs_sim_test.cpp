@@ -67,15 +67,7 @@ bool HasMessage(const char* text)
     return false;
 }
 
-class TableDialogsTest : public SerialSimTest {
-protected:
-    void SetUp() override
-    {
-        SerialSimTest::SetUp();
-        DialogSelections = DialogSelectionsRecord();
-        SettingsModified = 0;
-    }
-};
+using TableDialogsTest = SerialSimTest;
 
 } // namespace
 

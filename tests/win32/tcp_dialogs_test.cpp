@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "app/tcp_dialogs.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
@@ -67,12 +68,9 @@ protected:
     ScratchFolder folder;
     void SetUp() override
     {
+        ResetProgramState();
         RecordMessageBoxes();
-        ResetModelToStartValues(DeviceModel);
-        HostTable = HostTableRecord();
         HostTable.selected = -1;
-        ResetConnectionState();
-        CurrentConnection = kNoConnection;
         MainWindow = nullptr;
         AppRunning = 1;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/program_state.h"
 #include "dialogs/routing/video_output.h"
 #include "resources/resource.h"
 #include "link/link_state.h"
@@ -83,10 +84,8 @@ protected:
         if (!text)
             GTEST_SKIP() << "run by tcp_link_test.sh";
         port = atoi(text);
+        ResetProgramState();
         RecordMessageBoxes();
-        ResetModelToStartValues(DeviceModel);
-        ResetTransaction();
-        TransactionState.completionCode = 0;
         AppRunning = 1;
         InterfaceKind = kInterfaceTcp;
         InstallTcpTransport();
@@ -130,14 +129,14 @@ TEST_F(TcpLinkTest, ClientSendsAndReceives)
     EXPECT_EQ(RecordedMessages[0].text, "Socket 接続 OK");
 
     DeviceModel.VideoOutputEnable[2] = 0;
-    ASSERT_TRUE(SendVideoOutput(2));
+    ASSERT_TRUE(SendVideoOutput(DeviceModel, 2));
     ASSERT_TRUE(Answered());
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
 
     DeviceModel.VideoOutputEnable[2] = 1;
     TransactionState.completionCode = 0;
-    ASSERT_TRUE(SendReadVideoOutputs());
+    ASSERT_TRUE(SendReadVideoOutputs(DeviceModel));
     ASSERT_TRUE(Answered());
     EXPECT_EQ(DeviceModel.VideoOutputEnable[2], 0);
 
@@ -152,7 +151,7 @@ TEST_F(TcpLinkTest, ClientTakesASplitReplyOnce)
     ConnectAsClient({127, 0, 0, 1});
     ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
     DeviceModel.CurrentDisplayPattern = 9;
-    ASSERT_TRUE(SendReadCurrentPattern());
+    ASSERT_TRUE(SendReadCurrentPattern(DeviceModel));
     ASSERT_TRUE(Answered());
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
@@ -238,7 +237,7 @@ TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
     TcpConnected = 1;
     ResetTransaction();
     DeviceModel.VideoOutputEnable[2] = 0;
-    ASSERT_TRUE(SendVideoOutput(2));
+    ASSERT_TRUE(SendVideoOutput(DeviceModel, 2));
     ASSERT_TRUE(Answered());
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
@@ -248,7 +247,7 @@ TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
         CurrentConnection = entry;
         DeviceModel.VideoOutputEnable[2] = 7;
         ResetTransaction();
-        ASSERT_TRUE(SendReadVideoOutputs());
+        ASSERT_TRUE(SendReadVideoOutputs(DeviceModel));
         ASSERT_TRUE(Answered());
         EXPECT_EQ(DeviceModel.VideoOutputEnable[2], entry == 2 ? 0 : 1) << "unit " << entry;
     }

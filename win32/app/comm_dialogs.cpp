@@ -89,8 +89,7 @@ void ApplySerialSettings(HWND)
         // The new choice is kept even when the port then fails to open, so
         // the user sees what was picked and can pick again.
         WriteConfigNumber(kKeyComPort, PortIndex);
-        CloseSerialPort();
-        OpenSerialPort();
+        ReopenSerialPort();
     }
 }
 

@@ -15,6 +15,7 @@
 #include "link/message_ops.h"
 #include "link/serial_link.h"
 #include "link/tcp_link.h"
+#include "protocol/device_model.h"
 #include "resources/resource.h"
 
 HWND MainWindow = nullptr;
@@ -70,7 +71,7 @@ void EnableItem(HMENU menu, UINT id, bool enabled)
 // The program ends: nothing more is polled or received.
 void EndProgram(HWND window)
 {
-    if (!ConfirmProgramEnd())
+    if (!ConfirmProgramEnd(DeviceModel))
         return;
     KillTimer(window, kStatusTimerId);
     AppRunning = 0;
@@ -108,10 +109,10 @@ void UpdateMainWindowTitle()
 void RunMainCommand(int id)
 {
     switch (id) {
-    case IDM_FILE_NEW: FileNew(); break;
-    case IDM_FILE_OPEN: FileOpen(); break;
-    case IDM_FILE_SAVE: FileSave(); break;
-    case IDM_FILE_SAVE_AS: FileSaveAs(); break;
+    case IDM_FILE_NEW: FileNew(DeviceModel); break;
+    case IDM_FILE_OPEN: FileOpen(DeviceModel); break;
+    case IDM_FILE_SAVE: FileSave(DeviceModel); break;
+    case IDM_FILE_SAVE_AS: FileSaveAs(DeviceModel); break;
     case IDM_EXIT: EndProgram(MainWindow); break;
     case IDM_ABOUT:
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), MainWindow, AboutProc, 0);

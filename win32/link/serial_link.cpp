@@ -2,32 +2,40 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 
 #include "app/ui_text.h"
+#include "common/scoped.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/serial_lines.h"
+#include "protocol/device_model.h"
 
 namespace {
 
-std::atomic<HANDLE> PortHandle{INVALID_HANDLE_VALUE};
+// The open port. Only the user-interface thread opens, closes and writes it;
+// the receive thread is handed the handle when it starts, and is stopped
+// before the port is closed, so it never reads a closed or replaced handle.
+ScopedHandle Port;
 
 // The write in flight: its bytes live here until the system has finished
 // with them, and the next write first waits for the previous one.
 char WriteBuffer[kFrameBufferBytes];
+ScopedHandle WriteEvent;
 OVERLAPPED WriteOverlapped;
 bool WritePending = false;
 
-HANDLE ReadThread = nullptr;
+ScopedHandle ReadThread;
+ScopedHandle StopEvent;
 // Back-off after a failed wait: short at first, longer while waits keep
 // failing (Wine cannot watch a pseudo-terminal's modem lines, so there every
 // wait fails and the thread polls), back to short when bytes arrive.
 constexpr DWORD kFirstBackOffMs = 5;
 constexpr DWORD kLongestBackOffMs = 50;
-HANDLE StopEvent = nullptr;
+// How long a stop waits for the thread; it ends at its next wait, which a
+// stop request always ends.
+constexpr DWORD kThreadStopWaitMs = 5000;
 
 void FinishPendingWrite()
 {
@@ -35,25 +43,23 @@ void FinishPendingWrite()
         return;
     DWORD written = 0;
     // The write time-out of the port bounds this wait (one second).
-    GetOverlappedResult(PortHandle.load(), &WriteOverlapped, &written, TRUE);
+    GetOverlappedResult(Port.get(), &WriteOverlapped, &written, TRUE);
     WritePending = false;
 }
 
 void WriteToPort(const char* frame, int length)
 {
-    HANDLE port = PortHandle.load();
-    if (port == INVALID_HANDLE_VALUE)
+    if (!Port)
         return;   // no port: the reply never comes, and the status timer says so
     FinishPendingWrite();
     if (length > static_cast<int>(sizeof WriteBuffer))
         length = static_cast<int>(sizeof WriteBuffer);
     memcpy(WriteBuffer, frame, static_cast<size_t>(length));
-    HANDLE event = WriteOverlapped.hEvent;
     memset(&WriteOverlapped, 0, sizeof WriteOverlapped);
-    WriteOverlapped.hEvent = event;
-    ResetEvent(event);
+    WriteOverlapped.hEvent = WriteEvent.get();
+    ResetEvent(WriteEvent.get());
     DWORD written = 0;
-    if (WriteFile(port, WriteBuffer, static_cast<DWORD>(length), &written, &WriteOverlapped))
+    if (WriteFile(Port.get(), WriteBuffer, static_cast<DWORD>(length), &written, &WriteOverlapped))
         return;
     if (GetLastError() == ERROR_IO_PENDING)
         WritePending = true;
@@ -68,37 +74,42 @@ void ClearPortErrors(HANDLE port)
 
 // Waits for an overlapped operation or the stop request. True when the
 // operation finished (its result still has to be fetched).
-bool WaitForIo(HANDLE ioEvent)
+bool WaitForIo(HANDLE ioEvent, HANDLE stop)
 {
-    HANDLE events[2] = {ioEvent, StopEvent};
+    HANDLE events[2] = {ioEvent, stop};
     return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
-DWORD WINAPI SerialReadThread(void*)
+// What a receive thread works with, handed over when it starts. It stays as
+// it is while the thread runs: the port is not closed and no other thread is
+// started before this one has been stopped.
+struct ReadThreadStart {
+    HANDLE port;   // INVALID_HANDLE_VALUE when no port could be opened
+    HANDLE stop;
+};
+ReadThreadStart ThreadStart;
+
+DWORD WINAPI SerialReadThread(void* parameter)
 {
+    const ReadThreadStart start = *static_cast<const ReadThreadStart*>(parameter);
+    const HANDLE port = start.port;
+    if (port == INVALID_HANDLE_VALUE) {
+        // Nothing to read: opening a port stops this thread, and the one
+        // started after it reads that port.
+        WaitForSingleObject(start.stop, INFINITE);
+        return 0;
+    }
+
     SerialLineBuffer lines;
     ResetSerialLines(lines);
     char readBuffer[600];
+    ScopedHandle ioEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED overlapped = {};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE watched = INVALID_HANDLE_VALUE;
+    overlapped.hEvent = ioEvent.get();
     DWORD backOff = kFirstBackOffMs;
+    SetCommMask(port, EV_RXCHAR);
 
     while (AppRunning) {
-        // The port can be replaced by the user-interface thread: always use
-        // the current handle.
-        HANDLE port = PortHandle.load();
-        if (port == INVALID_HANDLE_VALUE) {
-            if (WaitForSingleObject(StopEvent, 200) == WAIT_OBJECT_0)
-                break;
-            continue;
-        }
-        if (port != watched) {
-            SetCommMask(port, EV_RXCHAR);
-            ResetSerialLines(lines);
-            watched = port;
-        }
-
         // Wait for a received character. A failed wait backs off (the stop
         // request still ends the back-off) and the input queue is looked at
         // either way, so nothing is left waiting.
@@ -108,7 +119,7 @@ DWORD WINAPI SerialReadThread(void*)
         if (WaitCommEvent(port, &mask, &overlapped)) {
             waited = true;
         } else if (GetLastError() == ERROR_IO_PENDING) {
-            if (!WaitForIo(overlapped.hEvent)) {
+            if (!WaitForIo(overlapped.hEvent, start.stop)) {
                 CancelIo(port);
                 break;
             }
@@ -117,7 +128,7 @@ DWORD WINAPI SerialReadThread(void*)
         }
         if (!waited || !(mask & EV_RXCHAR)) {
             ClearPortErrors(port);
-            if (WaitForSingleObject(StopEvent, backOff) == WAIT_OBJECT_0)
+            if (WaitForSingleObject(start.stop, backOff) == WAIT_OBJECT_0)
                 break;
             backOff = backOff * 2 > kLongestBackOffMs ? kLongestBackOffMs : backOff * 2;
         }
@@ -136,7 +147,7 @@ DWORD WINAPI SerialReadThread(void*)
                 ClearPortErrors(port);
                 continue;
             }
-            if (!WaitForIo(overlapped.hEvent)) {
+            if (!WaitForIo(overlapped.hEvent, start.stop)) {
                 CancelIo(port);
                 break;
             }
@@ -146,15 +157,12 @@ DWORD WINAPI SerialReadThread(void*)
             }
         }
         if (got > 0) {
-            FeedSerialBytes(lines, readBuffer, static_cast<int>(got));
+            FeedSerialBytes(DeviceModel, lines, readBuffer, static_cast<int>(got));
             backOff = kFirstBackOffMs;
         }
     }
 
-    HANDLE port = PortHandle.load();
-    if (port != INVALID_HANDLE_VALUE)
-        PurgeComm(port, PURGE_RXCLEAR);
-    CloseHandle(overlapped.hEvent);
+    PurgeComm(port, PURGE_RXCLEAR);
     return 0;
 }
 
@@ -170,9 +178,8 @@ std::wstring SerialDeviceName(const char* portName)
 
 void OpenSerialPort()
 {
-    if (!WriteOverlapped.hEvent)
-        WriteOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    WritePending = false;
+    CloseSerialPort();
+    WriteEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
     const char* portName = PortIndex >= 0 && PortIndex < kPortNameCount ? PortNameTable[PortIndex] : "";
     HANDLE port = CreateFileW(SerialDeviceName(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -214,47 +221,80 @@ void OpenSerialPort()
     if (!SetCommState(port, &dcb))
         ShowError("Miss! Set Comm State");
 
-    PortHandle.store(port);
+    Port.reset(port);
 }
 
 void CloseSerialPort()
 {
-    HANDLE port = PortHandle.exchange(INVALID_HANDLE_VALUE);
-    if (port != INVALID_HANDLE_VALUE) {
-        if (WritePending) {
-            DWORD written = 0;
-            GetOverlappedResult(port, &WriteOverlapped, &written, TRUE);
-            WritePending = false;
-        }
-        CloseHandle(port);
-    }
+    StopSerialReadThread();
+    if (Port)
+        FinishPendingWrite();
+    WritePending = false;
+    Port.reset();
+    WriteEvent.reset();
+}
+
+bool SerialReadThreadRunning()
+{
+    return static_cast<bool>(ReadThread);
 }
 
 bool StartSerialReadThread()
 {
+    if (ReadThread)
+        return true;
+    StopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!StopEvent)
-        StopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ResetEvent(StopEvent);
-    ReadThread = CreateThread(nullptr, 0, SerialReadThread, nullptr, 0, nullptr);
-    return ReadThread != nullptr;
+        return false;
+    ThreadStart = {Port ? Port.get() : INVALID_HANDLE_VALUE, StopEvent.get()};
+    ReadThread.reset(CreateThread(nullptr, 0, SerialReadThread, &ThreadStart, 0, nullptr));
+    if (!ReadThread) {
+        StopEvent.reset();
+        return false;
+    }
+    return true;
 }
 
 void StopSerialReadThread()
 {
     if (!ReadThread)
         return;
-    SetEvent(StopEvent);
-    WaitForSingleObject(ReadThread, 5000);
-    CloseHandle(ReadThread);
-    ReadThread = nullptr;
+    SetEvent(StopEvent.get());
+    if (WaitForSingleObject(ReadThread.get(), kThreadStopWaitMs) != WAIT_OBJECT_0) {
+        // A thread that has not ended still waits on its stop event: that
+        // event must outlive it, so it is left open rather than closed.
+        StopEvent.release();
+    }
+    ReadThread.reset();
+    StopEvent.reset();
+}
+
+namespace {
+
+void StartReceiving()
+{
+    if (!StartSerialReadThread())
+        ShowError("error creating read thread");
+}
+
+} // namespace
+
+void ReopenSerialPort()
+{
+    const bool receiving = SerialReadThreadRunning();
+    OpenSerialPort();
+    if (receiving)
+        StartReceiving();
 }
 
 void StartSerialLink()
 {
-    if (PortHandle.load() == INVALID_HANDLE_VALUE)
+    // Opening stops a receive thread that ran without a port; it starts
+    // again below, on the port now open.
+    if (!Port)
         OpenSerialPort();
-    if (!ReadThread && !StartSerialReadThread())
-        ShowError("error creating read thread");
+    if (!ReadThread)
+        StartReceiving();
 }
 
 void InstallSerialTransport()

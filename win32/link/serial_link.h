@@ -7,18 +7,26 @@
 
 // Opens and configures the port of PortNameTable[PortIndex] (9600 baud, 8
 // data bits, even parity, 1 stop bit, hardware and XON/XOFF flow control).
-// Each failed step shows its "Miss!" message and the later steps are still tried.
+// Each failed step shows its "Miss!" message and the later steps are still
+// tried. A port open before is closed first, and the receive thread with it.
 void OpenSerialPort();
-// Closes the port (another port was chosen, or the program ends).
+// Closes the port (the program ends), after stopping the receive thread, so
+// that the thread never reads a closed handle; closes the link's events.
 void CloseSerialPort();
+// Another port was chosen: the receive thread is stopped if it runs, the
+// port closed and the chosen one opened, and the thread started again on it
+// if it was running.
+void ReopenSerialPort();
 // The device name for a port name: "COM1".."COM9" as they are, any other
 // name with "\\.\" in front.
 std::wstring SerialDeviceName(const char* portName);
 
-// Starts / stops the receive thread. Starting fails only when the thread
-// cannot be created.
+// Starts / stops the receive thread; it reads the port open at its start.
+// Starting fails only when the thread cannot be created; a running thread is
+// kept.
 bool StartSerialReadThread();
 void StopSerialReadThread();
+bool SerialReadThreadRunning();
 
 // Opens the port and starts the receive thread unless they already are
 // (the serial interface was chosen after a start on TCP/IP).

@@ -320,7 +320,7 @@ int WaitTcpReply()
 
 void HandleDeviceReply()
 {
-    if (ParseDialogReply(ReceiveBuffer, ReceivedByteCount) == kDialogReplyPartial)
+    if (ParseDialogReply(DeviceModel, ReceiveBuffer, ReceivedByteCount) == kDialogReplyPartial)
         WaitTcpReply();
 }
 

@@ -25,12 +25,12 @@ void SourceItem(int value, char* text, size_t size)
 
 bool SendScreen(int output)
 {
-    return Pattern() == kFreePattern ? SendFreeOutput(output) : SendPatternCell(Pattern(), output);
+    return Pattern() == kFreePattern ? SendFreeOutput(DeviceModel, output) : SendPatternCell(DeviceModel, Pattern(), output);
 }
 
 bool SendScreens()
 {
-    return Pattern() == kFreePattern ? SendOutputSources(kFreePattern) : SendPatternRow(Pattern());
+    return Pattern() == kFreePattern ? SendOutputSources(DeviceModel, kFreePattern) : SendPatternRow(DeviceModel, Pattern());
 }
 
 } // namespace
@@ -44,14 +44,15 @@ const ChannelTable VideoOutputTable = {
         .set = [](int output, int on) { DeviceModel.VideoOutputEnable[output] = on; },
     },
     .values = {.count = 2, .item = OnOffItem, .painted = OnOffPainted, .sameStart = 1, .sameFirstEntry = 1},
-    .sends = {.one = SendVideoOutput, .all = SendVideoOutputAll},
+    .sends = {.one = [](int output) { return SendVideoOutput(DeviceModel, output); },
+              .all = [] { return SendVideoOutputAll(DeviceModel); }},
 };
 
 const SequenceSteps AllDisplayPatterns = {
     .timerId = 4,
     .periodMs = 400,
     .length = kPatternCount,
-    .sendStep = [](int step) { return SendPatternRow(step - 1); },
+    .sendStep = [](int step) { return SendPatternRow(DeviceModel, step - 1); },
 };
 
 const ChannelTable DisplayPatternScreens = {
@@ -87,6 +88,6 @@ bool SwitchToSelectedPattern()
         memcpy(DeviceModel.DisplayPatternTable[kFreePattern], DeviceModel.DisplayPatternTable[Pattern()],
                sizeof DeviceModel.DisplayPatternTable[0]);
     TransactionState.sequencePhase = kPhaseSingle;
-    SendPatternSelect(Pattern());
+    SendPatternSelect(DeviceModel, Pattern());
     return true;
 }
