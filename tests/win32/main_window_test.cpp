@@ -13,6 +13,8 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    MessageBoxRecording messageBoxes;
+
     static void SetUpTestSuite()
     {
         HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -27,11 +29,6 @@ protected:
         ControlMode = kControlRs232c;
         SlaveAddress = 0;
         TcpConnected = 0;
-        RecordMessageBoxes();
-    }
-    void TearDown() override
-    {
-        MessageSink = nullptr;
     }
 
     static bool Grayed(UINT id)
