@@ -40,12 +40,11 @@ if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
 fi
 
 sim_pid=""
-xvfb_pid=""
 cleanup() {
   trap - EXIT INT TERM
   "$kvr_wineserver" -k 2>/dev/null || true
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  [ -n "$kvr_xvfb_pid" ] && kill "$kvr_xvfb_pid" 2>/dev/null && wait "$kvr_xvfb_pid" 2>/dev/null
   echo "== demo stopped"
 }
 trap cleanup EXIT
@@ -81,15 +80,7 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
-for n in $(seq 50 99); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  fi
-done
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+start_virtual_display 50 99 || { echo "no virtual display"; exit 1; }
 echo "== starting KVR2840E.exe on the virtual display $DISPLAY"
 # Wine's own desktop window gives the program a frame without a window manager.
 "$kvr_wine" explorer /desktop=KVR2840E,1024x768 "$program" >/dev/null 2>&1 &

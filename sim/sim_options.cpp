@@ -33,6 +33,12 @@ const char kHelp[] =
     "  --tcp-connect HOST:PORT connect to the PC's server (the PC as TCP server)\n"
     "  --units N               open N connections there, each an independent unit\n"
     "                          (default 1; the program serves at most 96)\n"
+    "  --close-after-commands N\n"
+    "                          close each TCP connection once it has answered its\n"
+    "                          N-th command (with --no-reply: once it received it),\n"
+    "                          so the PC sees the reply and then the unit hang up;\n"
+    "                          the unit goes on listening or serving its other\n"
+    "                          connections\n"
     "\n"
     "Unit:\n"
     "  --video-loss LIST       inputs that have no video (e.g. 3,10-12)\n"
@@ -206,6 +212,11 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
             if (!ParseInt(value, 1, 256, o.units))
                 return bad("1..256");
             unitsGiven = true;
+        } else if (option == "--close-after-commands") {
+            if (!needValue())
+                return false;
+            if (!ParseInt(value, 1, 1000000, o.closeAfterCommands))
+                return bad("a count of 1 or more");
         } else if (option == "--video-loss") {
             if (!needValue())
                 return false;
@@ -277,6 +288,10 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
     }
     if (bindGiven && o.listenPort < 0) {
         error = "--bind goes with --tcp-listen";
+        return false;
+    }
+    if (o.closeAfterCommands > 0 && o.listenPort < 0 && o.connectHost.empty()) {
+        error = "--close-after-commands goes with --tcp-listen or --tcp-connect";
         return false;
     }
     if (unitsGiven && o.connectHost.empty()) {

@@ -20,6 +20,7 @@ struct SimOptions {
     std::string connectHost;      // empty = no connecting units
     int connectPort = 0;
     int units = 1;                // connections to the PC's server
+    int closeAfterCommands = 0;   // 0 = never; else a TCP connection ends once it answered this many
 
     SimFaults faults;
     bool lostInputs[kMaxChannels] = {};

@@ -193,7 +193,8 @@ void FlushAll(Simulator& sim, int64_t nowMs)
         TcpConnection& c = *sim.connections[i];
         const SimHandle socket = c.socket;
         if (!FlushLink(c.link, nowMs, [socket](const char* d, int n) { return SendSome(socket, d, n); },
-                       c.writeBlocked)) {
+                       c.writeBlocked) ||
+            LinkAnsweredItsLast(c.link, sim.options.closeAfterCommands)) {
             CloseConnection(sim, i);
             continue;
         }

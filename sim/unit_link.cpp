@@ -80,6 +80,7 @@ void HandleLine(LinkEndpoint& link, int64_t nowMs, const SimFaults& faults, FILE
     if (length == 0 && !link.lineOverlong && link.lineError == kLineErrorNone)
         return;
     LogLine(log, link.line, length);
+    ++link.commandLines;
 
     UnitReply reply;
     if (!link.rs485) {
@@ -169,6 +170,11 @@ void ConsumeBytes(LinkEndpoint& link, int count)
         link.outbox.pop_front();
         link.headWritten = 0;
     }
+}
+
+bool LinkAnsweredItsLast(const LinkEndpoint& link, int closeAfterCommands)
+{
+    return closeAfterCommands > 0 && link.commandLines >= closeAfterCommands && link.outbox.empty();
 }
 
 bool ParseAddressList(const char* text, std::vector<int>& addresses)

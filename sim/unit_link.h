@@ -54,6 +54,8 @@ struct LinkEndpoint {
 
     std::deque<PendingWrite> outbox;
     size_t headWritten = 0;       // bytes of outbox.front() already written
+
+    int commandLines = 0;         // lines received and logged (blank lines are none)
 };
 
 // Hands received bytes to the link: every complete line (ending in a line
@@ -73,6 +75,11 @@ int64_t NextWriteDue(const LinkEndpoint& link);
 int DueBytes(const LinkEndpoint& link, int64_t nowMs, const char** data);
 // `count` of those bytes have been written.
 void ConsumeBytes(LinkEndpoint& link, int count);
+
+// True once the link has received `closeAfterCommands` command lines (0:
+// never) and written every reply it queued for them: the moment a unit told
+// to hang up after that many commands closes the connection.
+bool LinkAnsweredItsLast(const LinkEndpoint& link, int closeAfterCommands);
 
 // An RS-485 address list such as "0,5,7" (or "00,05,07"): addresses 0..31,
 // each at most once. False for anything else.

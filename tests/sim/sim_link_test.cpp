@@ -225,6 +225,30 @@ TEST_F(SimLinkTest, EveryNthCommandIsRefusedPerUnit)
     EXPECT_EQ(WrittenText(), "05OP01\r\n07OP10\r\n05OP10\r\n05E3\r\n");
 }
 
+TEST_F(SimLinkTest, HangingUpWaitsForTheLastCommandsReply)
+{
+    EXPECT_FALSE(LinkAnsweredItsLast(link, 0));   // no hang-up asked for
+    faults.split = true;
+    Feed("ROP\r\n\r\n", 0);   // a blank line is no command
+    EXPECT_EQ(link.commandLines, 1);
+    EXPECT_EQ(Written(0), Pieces{"OP0"});
+    EXPECT_FALSE(LinkAnsweredItsLast(link, 2));
+    Feed("ROP\r\n", 50);
+    // The second reply's pieces are still queued.
+    EXPECT_FALSE(LinkAnsweredItsLast(link, 2));
+    EXPECT_EQ(WrittenText(200), "1\r\nOP01\r\n");
+    EXPECT_TRUE(LinkAnsweredItsLast(link, 2));
+    EXPECT_FALSE(LinkAnsweredItsLast(link, 3));
+    EXPECT_FALSE(LinkAnsweredItsLast(link, 0));
+
+    // Without replies the command itself is the last thing.
+    LinkEndpoint silent;
+    silent.units.push_back({-1, first.get()});
+    faults.noReply = true;
+    FeedLink(silent, "OP04\r\n", 6, 0, faults, nullptr);
+    EXPECT_TRUE(LinkAnsweredItsLast(silent, 1));
+}
+
 TEST_F(SimLinkTest, LogHasEveryLineAsReceived)
 {
     FILE* log = tmpfile();

@@ -56,7 +56,7 @@ TEST(SimOptions, TcpLinksAndUnitOptions)
     SimOptions o;
     std::string error;
     ASSERT_TRUE(Parse({"--tcp-listen", "0", "--bind", "0.0.0.0", "--tcp-connect", "localhost:9004", "--units",
-                       "97", "--video-loss", "3,10-12,64", "--video-loss-flap", "4", "--firmware", "2.10"},
+                       "97", "--close-after-commands", "2", "--video-loss", "3,10-12,64", "--video-loss-flap", "4", "--firmware", "2.10"},
                       o, error))
         << error;
     EXPECT_EQ(o.listenPort, 0);
@@ -64,6 +64,7 @@ TEST(SimOptions, TcpLinksAndUnitOptions)
     EXPECT_EQ(o.connectHost, "localhost");
     EXPECT_EQ(o.connectPort, 9004);
     EXPECT_EQ(o.units, 97);
+    EXPECT_EQ(o.closeAfterCommands, 2);
     EXPECT_EQ(o.flapSeconds, 4);
     EXPECT_STREQ(o.firmwareVersion, "2.10");
     int lost = 0;
@@ -81,7 +82,7 @@ TEST(SimOptions, Help)
     EXPECT_TRUE(o.help);
     const std::string help = SimHelpText();
     for (const char* option : {"--pty", "--serial", "--rs485", "--tcp-listen", "--bind", "--tcp-connect", "--units",
-                               "--no-reply", "--reply-delay", "--split", "--status", "--error-every", "--log",
+                               "--close-after-commands", "--no-reply", "--reply-delay", "--split", "--status", "--error-every", "--log",
                                "--seconds", "--video-loss", "--video-loss-flap", "--firmware"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
@@ -93,6 +94,7 @@ TEST(SimOptions, Refusals)
     EXPECT_NE(Refusal({"--tcp-listen", "1", "--rs485", "1"}).find("serial line"), std::string::npos);
     EXPECT_NE(Refusal({"--pty", "--bind", "0.0.0.0"}).find("--tcp-listen"), std::string::npos);
     EXPECT_NE(Refusal({"--pty", "--units", "3"}).find("--tcp-connect"), std::string::npos);
+    EXPECT_NE(Refusal({"--pty", "--close-after-commands", "1"}).find("--tcp-listen"), std::string::npos);
     EXPECT_NE(Refusal({"--pty", "--frobnicate"}).find("unknown option"), std::string::npos);
     EXPECT_NE(Refusal({"--serial"}).find("needs a value"), std::string::npos);
     for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
@@ -115,6 +117,7 @@ TEST(SimOptions, Refusals)
              {"--pty", "--status", "menu"},
              {"--pty", "--error-every", "0"},
              {"--pty", "--seconds", "0"},
+             {"--tcp-listen", "0", "--close-after-commands", "0"},
          }) {
         SimOptions o;
         std::string error;

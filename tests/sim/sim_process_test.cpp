@@ -278,6 +278,29 @@ TEST_F(SimProcessTest, ListeningUnitIsTheSerialUnit)
     EXPECT_EQ(sim.Stop(), 0);
 }
 
+TEST_F(SimProcessTest, UnitHangsUpAfterItsLastCommand)
+{
+    const std::string listening = Start({"--tcp-listen", "0", "--close-after-commands", "2"}, "listening ");
+    ASSERT_TRUE(stream.ConnectTcp(PortOfListeningLine(listening)));
+    char byte;
+    stream.Send("ROP\r\n");
+    EXPECT_EQ(stream.ReadReply(), "OP01\r\n");
+    usleep(200000);
+    EXPECT_EQ(recv(stream.fd(), &byte, 1, MSG_DONTWAIT), -1) << "closed after the first command";
+    stream.Send("OP07\r\n");
+    EXPECT_EQ(stream.ReadReply(), "GO\r\n");
+    // The reply, then the end of the stream.
+    EXPECT_EQ(stream.ReadChunk(3000), "");
+    EXPECT_EQ(recv(stream.fd(), &byte, 1, MSG_DONTWAIT), 0) << "the connection is still open";
+
+    // The unit goes on listening, and a new connection counts afresh.
+    TestStream again;
+    ASSERT_TRUE(again.ConnectTcp(PortOfListeningLine(listening)));
+    again.Send("ROP\r\n");
+    EXPECT_EQ(again.ReadReply(), "OP07\r\n");
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
 TEST_F(SimProcessTest, SecondsEndTheRun)
 {
     Start({"--tcp-listen", "0", "--seconds", "1"}, "listening ");

@@ -42,13 +42,6 @@ bool ConfigFileExists()
     return GetFileAttributesW(L".\\KVR2840E.ini") != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring TitleOf(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 std::vector<std::wstring> Lines(HWND dialog, int listId)
 {
     std::vector<std::wstring> lines;
@@ -64,15 +57,6 @@ std::vector<std::wstring> Lines(HWND dialog, int listId)
 int Selection(HWND dialog, int listId)
 {
     return static_cast<int>(SendDlgItemMessageW(dialog, listId, CB_GETCURSEL, 0, 0));
-}
-
-// As a user's pick arrives: the selection moves, then the list tells its
-// dialog. Sent, not posted, so the dialog has handled it on return.
-void Pick(HWND dialog, int listId, int line)
-{
-    SendDlgItemMessageW(dialog, listId, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, listId)));
 }
 
 void Press(HWND dialog, int buttonId)
@@ -99,15 +83,11 @@ struct Seen {
 Seen RunDialog(void (*run)(HWND), const std::function<void(HWND)>& act)
 {
     Seen seen;
-    {
-        WindowWatcher watcher(L"#32770", nullptr, [&](HWND dialog) {
-            seen.registered = OpenDialog == dialog;
-            seen.title = TitleOf(dialog);
-            act(dialog);
-        });
-        run(MainWindow);
-        seen.found = watcher.found();
-    }
+    seen.found = DriveDialog(run, MainWindow, [&](HWND dialog) {
+        seen.registered = OpenDialog == dialog;
+        seen.title = Title(dialog);
+        act(dialog);
+    });
     return seen;
 }
 
@@ -120,6 +100,7 @@ void RecordFrame(const char* frame, int length)
 class CommDialogsTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
+    MessageBoxRecording messageBoxes;
 
     static void SetUpTestSuite()
     {
@@ -133,13 +114,12 @@ protected:
     {
         ASSERT_NE(MainWindow, nullptr);
         ResetProgramState();
+        RecordMessageBoxes();   // the reset unhooked the recording sink
         OpenDialog = nullptr;
         UpdateMenuStates();
-        RecordMessageBoxes();
     }
     void TearDown() override
     {
-        MessageSink = nullptr;
         CurrentFilePath[0] = '\0';
         StopSerialReadThread();
         CloseSerialPort();

@@ -23,7 +23,7 @@ enum { kList = 101, kCheck = 102, kEdit = 103, kAddress = 104 };
 
 int Choice = 1;
 int Checked = 1;
-char Text[7] = "48";
+char Typed[7] = "48";
 int Octets[4] = {192, 168, 0, 10};
 
 const wchar_t* const kItems[] = {L"A", L"B", L"C", nullptr};
@@ -31,7 +31,7 @@ const wchar_t* const kItems[] = {L"A", L"B", L"C", nullptr};
 const ControlField kFields[] = {
     {.id = kList, .items = kItems, .get = [] { return Choice; }, .set = [](int v) { Choice = v; }},
     {.id = kCheck, .kind = kCheckBox, .get = [] { return Checked; }, .set = [](int v) { Checked = v; }},
-    {.id = kEdit, .kind = kEditText, .text = Text, .textBytes = sizeof Text},
+    {.id = kEdit, .kind = kEditText, .text = Typed, .textBytes = sizeof Typed},
     {.id = kAddress, .kind = kIpAddress, .octets = Octets},
 };
 
@@ -39,13 +39,6 @@ HWND Child(HWND parent, const wchar_t* className, DWORD style, int id)
 {
     return CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 200, 100, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-}
-
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
 }
 
 } // namespace
@@ -66,7 +59,7 @@ TEST(ControlBindings, FillShowsAndStoreTakesEveryKind)
     EXPECT_EQ(SendDlgItemMessageW(parent, kList, CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(ComboSelection(parent, kList), 1);
     EXPECT_EQ(IsDlgButtonChecked(parent, kCheck), BST_CHECKED);
-    EXPECT_EQ(WindowText(edit), L"48");
+    EXPECT_EQ(Text(parent, kEdit), L"48");
     DWORD packed = 0;
     SendDlgItemMessageW(parent, kAddress, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&packed));
     EXPECT_EQ(packed, static_cast<DWORD>(MAKEIPADDRESS(192, 168, 0, 10)));
@@ -79,7 +72,7 @@ TEST(ControlBindings, FillShowsAndStoreTakesEveryKind)
     StoreControls(parent, kFields);
     EXPECT_EQ(Choice, 2);
     EXPECT_EQ(Checked, 0);
-    EXPECT_STREQ(Text, "123456");
+    EXPECT_STREQ(Typed, "123456");
     EXPECT_EQ(Octets[0], 10);
     EXPECT_EQ(Octets[3], 255);
 
@@ -102,7 +95,7 @@ TEST(ModalRunner, RecordsTheOpenDialogAndClearsItOnEveryEnd)
         .title = L"試験",
         .handlers = {.start = [](HWND window) {
             seen = OpenDialog;
-            caption = WindowText(window);
+            caption = Title(window);
             PostMessageW(window, WM_CLOSE, 0, 0);
         }},
     };
@@ -117,7 +110,7 @@ TEST(ModalRunner, RecordsTheOpenDialogAndClearsItOnEveryEnd)
         .caption = kCaptionWithoutPath,
         .okId = IDC_SLAVE_ADDRESS_CLOSE,
         .handlers = {.start = [](HWND window) {
-            caption = WindowText(window);
+            caption = Title(window);
             PostMessageW(window, WM_COMMAND, IDC_SLAVE_ADDRESS_CLOSE, 0);
         }},
     };

@@ -14,31 +14,15 @@
 
 namespace {
 
-// Types a file name into a common file dialog and presses its OK button.
-void AnswerFileDialog(HWND dialog, const std::wstring& name)
-{
-    // The file name field: the combo box of the Explorer-style dialog, or
-    // the plain edit of the old style.
-    HWND field = GetDlgItem(dialog, 0x47C);
-    if (!field)
-        field = GetDlgItem(dialog, 0x480);
-    SetWindowTextW(field, name.c_str());
-    Sleep(100);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-}
-
 class FileDialogTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
+    MessageBoxRecording messageBoxes;
     void SetUp() override
     {
         ResetProgramState();
+        RecordMessageBoxes();   // the reset unhooked the recording sink
         InstallFileDialogs(nullptr);
-        RecordMessageBoxes();
-    }
-    void TearDown() override
-    {
-        MessageSink = nullptr;
     }
 };
 

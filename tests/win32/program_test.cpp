@@ -1,6 +1,7 @@
 // The whole program from outside: KVR2840E.exe is started in a folder of its
-// own with the serial interface on the port where program_test.sh put the
-// simulator, and driven through window messages as a user's clicks would.
+// own with the serial interface on the port where the Wine scenario runner
+// put the simulator (kvr_add_wine_scenario ... SETUP program), and driven
+// through window messages as a user's clicks would.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,14 +21,18 @@ struct Program {
     HWND window = nullptr;
 };
 
+// KVR2840E.exe where the build puts it: KVR_PROGRAM_FROM_TEST is its path
+// relative to this program's folder.
 std::wstring ProgramPath()
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path = self;
-    for (int up = 0; up < 3; ++up)
-        path = path.substr(0, path.find_last_of(L'\\'));
-    return path + L"\\KVR2840E.exe";
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + Wide(KVR_PROGRAM_FROM_TEST);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
 }
 
 bool Start(Program& program, const std::wstring& folder)
@@ -62,13 +67,6 @@ void Release(Program& program)
     }
 }
 
-std::wstring Title(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 bool Grayed(HWND window, UINT id)
 {
     const LRESULT state = SendMessageW(window, WM_QUERY_MENU_STATE, id, 0);
@@ -85,8 +83,7 @@ std::wstring AnswerBox(const Program& program, const wchar_t* caption)
         return L"(no box) " + Wide(DescribeWindows(program.process.dwProcessId).c_str());
     const std::wstring text = MessageBoxText(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 100 && IsWindow(box); ++i)
-        Sleep(20);
+    WaitUntilGone(box);
     return text;
 }
 
@@ -98,15 +95,15 @@ protected:
 
     void SetUp() override
     {
-        const char* index = getenv("KVR_TEST_COM_INDEX");
-        if (!index)
-            GTEST_SKIP() << "run by program_test.sh";
+        std::string index, tcpPort;
+        ASSERT_TRUE(ScenarioSetting("KVR_TEST_COM_INDEX", index));
+        ASSERT_TRUE(ScenarioSetting("KVR_TEST_TCP_PORT", tcpPort));
         FILE* ini = _wfopen((folder.path() + L"\\KVR2840E.ini").c_str(), L"wb");
         ASSERT_NE(ini, nullptr);
-        fprintf(ini, "[KVR2840E_section]\r\ninterface_set=%d\r\ncontrol=0\r\ncom_port=%s\r\n", interfaceKind, index);
-        const char* tcpPort = getenv("KVR_TEST_TCP_PORT");
+        fprintf(ini, "[KVR2840E_section]\r\ninterface_set=%d\r\ncontrol=0\r\ncom_port=%s\r\n", interfaceKind,
+                index.c_str());
         fprintf(ini, "client_server=0\r\nip_address_count=001\r\nIP_001=127.000.000.001\r\n"
-                     "client_select_ip_address=0\r\ndst_port_number=%s\r\n", tcpPort ? tcpPort : "0");
+                     "client_select_ip_address=0\r\ndst_port_number=%s\r\n", tcpPort.c_str());
         fclose(ini);
         ASSERT_TRUE(Start(program, folder.path()));
         program.window = WaitForWindow(L"KVR2840E", nullptr, 15000, program.process.dwProcessId);
@@ -163,16 +160,10 @@ TEST_F(ProgramTest, SaveAsFromTheFileMenu)
     PostMessageW(program.window, WM_COMMAND, IDM_FILE_SAVE_AS, 0);
     HWND dialog = WaitForWindow(L"#32770", L"名前を付けて保存", 15000, program.process.dwProcessId);
     ASSERT_NE(dialog, nullptr);
-    HWND field = GetDlgItem(dialog, 0x47C);
-    if (!field)
-        field = GetDlgItem(dialog, 0x480);
-    SetWindowTextW(field, file.c_str());
-    Sleep(100);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    AnswerFileDialog(dialog, file);
 
     std::wstring expected = L"KVR2840E ver.1.00   " + file;
-    for (int waited = 0; waited < 10000 && Title(program.window) != expected; waited += 50)
-        Sleep(50);
+    WaitUntil([&] { return Title(program.window) == expected; }, 10000, 50);
     EXPECT_EQ(Title(program.window), expected);
 
     FILE* saved = _wfopen(file.c_str(), L"rb");
@@ -210,8 +201,7 @@ TEST_F(ProgramOnTcpTest, ConnectsThroughTheClientDialog)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CLIENT_CONNECT)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_CLIENT_DISCONNECT)));
     PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_CLOSE, 0);
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(20);
+    WaitUntilGone(dialog);
 
     // Connected: the program refuses to end, and the link settings stay.
     PostMessageW(program.window, WM_CLOSE, 0, 0);
@@ -223,8 +213,7 @@ TEST_F(ProgramOnTcpTest, ConnectsThroughTheClientDialog)
     PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_DISCONNECT, 0);
     EXPECT_EQ(AnswerBox(program, L"Success"), L"Socket 切断 OK");
     PostMessageW(dialog, WM_COMMAND, IDC_CLIENT_CLOSE, 0);
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(20);
+    WaitUntilGone(dialog);
 
     PostMessageW(program.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(program, 10000), 0u);
@@ -243,8 +232,7 @@ TEST_F(ProgramTest, TableDialogsTalkToTheUnit)
     PostMessageW(dialog, WM_COMMAND, IDC_TABLE_SET, 0);
     EXPECT_EQ(AnswerBox(program, L"接続成功"), L"Success");
     PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(20);
+    WaitUntilGone(dialog);
 
     // "画面表示パターン": all 32 patterns in one run.
     PostMessageW(program.window, WM_COMMAND, IDM_DISPLAY_PATTERN, 0);
@@ -257,8 +245,7 @@ TEST_F(ProgramTest, TableDialogsTalkToTheUnit)
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     Sleep(300);
     PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i)
-        Sleep(20);
+    WaitUntilGone(dialog);
 
     // The output was changed: the program asks before it ends.
     PostMessageW(program.window, WM_CLOSE, 0, 0);

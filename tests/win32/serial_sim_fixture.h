@@ -1,11 +1,12 @@
 // The fixture of the Wine tests that talk to the simulator over the COM port
-// named by KVR_TEST_PORT (serial_sim_test.sh starts one simulator per run).
+// named by KVR_TEST_PORT (the Wine scenario runner starts a simulator for
+// each scenario: kvr_add_wine_scenario ... SETUP serial).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "app/program_state.h"
 #include "link/link_state.h"
@@ -17,26 +18,20 @@
 // Waits for the outstanding command to end (real I/O: this is the end-to-end layer).
 inline bool WaitUntilAnswered(int milliseconds = 3000)
 {
-    for (int waited = 0; waited < milliseconds; waited += 10) {
-        if (!TransactionState.busy)
-            return true;
-        Sleep(10);
-    }
-    return false;
+    return WaitUntil([] { return !TransactionState.busy; }, milliseconds);
 }
 
 class SerialSimTest : public ::testing::Test {
 protected:
+    MessageBoxRecording messageBoxes;
+
     void SetUp() override
     {
-        const char* port = getenv("KVR_TEST_PORT");
-        if (!port)
-            GTEST_SKIP() << "run by serial_sim_test.sh";
-        ResetProgramState();
-        RecordMessageBoxes();
-        snprintf(PortNameTable[0], sizeof PortNameTable[0], "%s", port);
+        std::string port;
+        ASSERT_TRUE(ScenarioSetting("KVR_TEST_PORT", port));
+        StartLinkScenario();
+        snprintf(PortNameTable[0], sizeof PortNameTable[0], "%s", port.c_str());
         PortIndex = 0;
-        AppRunning = 1;
         OpenSerialPort();
         InstallSerialTransport();
         ASSERT_TRUE(StartSerialReadThread());

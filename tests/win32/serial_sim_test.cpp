@@ -1,6 +1,6 @@
 // The serial link against the unit simulator, over a pseudo-terminal that
-// Wine maps to the COM port named by KVR_TEST_PORT. serial_sim_test.sh starts
-// a simulator for each scenario and runs the matching test.
+// Wine maps to the COM port named by KVR_TEST_PORT. Each case is a Wine
+// scenario of its own (tests/win32/CMakeLists.txt), with its own simulator.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -19,44 +19,19 @@
 
 namespace {
 
-void Pick(HWND dialog, int id, int line)
-{
-    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-void Click(HWND dialog, int id)
-{
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 // Waits (from the watcher thread) until the simulator has logged `lines` lines.
 bool WaitForLog(size_t lines, int milliseconds = 5000)
 {
-    for (int waited = 0; waited < milliseconds; waited += 20) {
-        if (SimulatorLog().size() >= lines && !TransactionState.busy)
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-std::wstring Text(HWND dialog, int id)
-{
-    wchar_t text[64] = {};
-    GetDlgItemTextW(dialog, id, text, 64);
-    return text;
+    return WaitUntil([lines] { return SimulatorLog().size() >= lines && !TransactionState.busy; }, milliseconds, 20);
 }
 
 // Runs a dialog on this thread while `act` drives it from a watcher thread.
 void Drive(void (*run)(HWND), const std::function<void(HWND)>& act)
 {
-    WindowWatcher watcher(L"#32770", nullptr, [&](HWND dialog) {
+    EXPECT_TRUE(DriveDialog(run, nullptr, [&](HWND dialog) {
         act(dialog);
         PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
-    }, 15000);
-    run(nullptr);
-    EXPECT_TRUE(watcher.found());
+    }, 15000));
 }
 
 bool HasMessage(const char* text)

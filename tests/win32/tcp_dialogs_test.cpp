@@ -26,18 +26,6 @@ std::wstring Key(const wchar_t* key)
     return value;
 }
 
-std::wstring Text(HWND dialog, int id)
-{
-    wchar_t text[64] = {};
-    GetDlgItemTextW(dialog, id, text, 64);
-    return text;
-}
-
-void Click(HWND dialog, int id)
-{
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 void DoubleClick(HWND dialog, int id, int line)
 {
     SendDlgItemMessageW(dialog, id, LB_SETCURSEL, line, 0);
@@ -53,19 +41,16 @@ void AddAddress(HWND dialog, int a, int b, int c, int d)
 // Runs a dialog and lets `act` drive it from another thread.
 void Drive(void (*run)(HWND), const wchar_t* titleStart, std::function<void(HWND)> act)
 {
-    WindowWatcher watcher(L"#32770", nullptr, [&](HWND dialog) {
-        wchar_t title[256];
-        GetWindowTextW(dialog, title, 256);
-        EXPECT_EQ(std::wstring(title).find(titleStart), 0u) << "title";
+    EXPECT_TRUE(DriveDialog(run, nullptr, [&](HWND dialog) {
+        EXPECT_EQ(Title(dialog).find(titleStart), 0u) << "title";
         act(dialog);
-    });
-    run(nullptr);
-    EXPECT_TRUE(watcher.found());
+    }));
 }
 
 class TcpDialogsTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
+    MessageBoxRecording messageBoxes;
     void SetUp() override
     {
         ResetProgramState();
@@ -77,7 +62,6 @@ protected:
     void TearDown() override
     {
         TcpDisconnectAll();
-        MessageSink = nullptr;
     }
 };
 

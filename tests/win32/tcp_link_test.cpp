@@ -1,5 +1,6 @@
-// The TCP link against the unit simulator; tcp_link_test.sh starts the
-// simulator for each scenario and passes its port in KVR_TEST_TCP_PORT.
+// The TCP link against the unit simulator; the Wine scenario runner starts
+// the simulator for each scenario (tests/win32/CMakeLists.txt) and passes
+// its port in KVR_TEST_TCP_PORT.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -54,39 +55,19 @@ HWND MakeStandIn(const wchar_t* className, WNDPROC procedure)
     return CreateWindowW(className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-// Runs the message loop until `done` or `milliseconds` have passed.
-template <typename Done>
-bool PumpUntil(Done done, int milliseconds)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (static_cast<int>(GetTickCount() - start) > milliseconds)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    }
-    return true;
-}
-
 class TcpLinkTest : public ::testing::Test {
 protected:
+    MessageBoxRecording messageBoxes;
     HWND mainStandIn = nullptr;
     HWND dialogStandIn = nullptr;
     int port = 0;
 
     void SetUp() override
     {
-        const char* text = getenv("KVR_TEST_TCP_PORT");
-        if (!text)
-            GTEST_SKIP() << "run by tcp_link_test.sh";
-        port = atoi(text);
-        ResetProgramState();
-        RecordMessageBoxes();
-        AppRunning = 1;
+        std::string text;
+        ASSERT_TRUE(ScenarioSetting("KVR_TEST_TCP_PORT", text));
+        port = atoi(text.c_str());
+        StartLinkScenario();
         InterfaceKind = kInterfaceTcp;
         InstallTcpTransport();
         mainStandIn = MakeStandIn(L"KvrMainStandIn", MainStandInProc);
@@ -255,9 +236,10 @@ TEST_F(TcpLinkTest, ServerTakesUnitsAndSendsToTheSelectedOne)
 
 TEST_F(TcpLinkTest, UnitClosingTheConnectionEndsIt)
 {
-    // The simulator of this scenario ends after a few seconds.
+    // The unit of this scenario hangs up once it has answered one command.
     ConnectAsClient({127, 0, 0, 1});
     ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    ASSERT_TRUE(SendReadVideoOutputs(DeviceModel));
     ASSERT_TRUE(PumpUntil([] { return TcpConnected == 0; }, 10000));
     EXPECT_EQ(MainSocket, 0u);
     // "接続" can be used again, and a command now fails plainly.

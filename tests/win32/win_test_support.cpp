@@ -4,7 +4,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/program_state.h"
 #include "app/ui_text.h"
+#include "link/link_state.h"
+#include "link/message_ops.h"
+#include "link/transaction.h"
+#include "protocol/device_model.h"
 
 ScratchFolder::ScratchFolder()
 {
@@ -76,18 +81,49 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
 
 } // namespace
 
-HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds, DWORD processId)
+bool WaitUntil(const std::function<bool()>& done, int milliseconds, int stepMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search = {className, title, processId ? processId : GetCurrentProcessId(), nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        if (done())
+            return true;
         if (static_cast<int>(GetTickCount() - start) > milliseconds)
-            return nullptr;
-        Sleep(50);
+            return false;
+        Sleep(static_cast<DWORD>(stepMs));
     }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds)
+{
+    return WaitUntil(
+        [&] {
+            if (done())
+                return true;
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            return false;
+        },
+        milliseconds, 5);
+}
+
+void WaitUntilGone(HWND window)
+{
+    WaitUntil([window] { return !IsWindow(window); }, 2000, 20);
+}
+
+HWND WaitForWindow(const wchar_t* className, const wchar_t* title, int milliseconds, DWORD processId)
+{
+    Search search = {className, title, processId ? processId : GetCurrentProcessId(), nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        milliseconds, 50);
+    return search.found;
 }
 
 static BOOL CALLBACK DescribeWindow(HWND window, LPARAM lParam)
@@ -140,12 +176,54 @@ WindowWatcher::~WindowWatcher()
     thread_.join();
 }
 
+bool DriveDialog(void (*run)(HWND), HWND owner, const std::function<void(HWND)>& act, int milliseconds)
+{
+    WindowWatcher watcher(L"#32770", nullptr, act, milliseconds);
+    run(owner);
+    return watcher.found();
+}
+
+void Pick(HWND dialog, int id, int line)
+{
+    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Click(HWND dialog, int id)
+{
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring Text(HWND dialog, int id)
+{
+    wchar_t text[64] = {};
+    GetDlgItemTextW(dialog, id, text, 64);
+    return text;
+}
+
+std::wstring Title(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+void AnswerFileDialog(HWND dialog, const std::wstring& name)
+{
+    // The file name field: the combo box of the Explorer-style dialog, or
+    // the plain edit of the old style.
+    HWND field = GetDlgItem(dialog, 0x47C);
+    if (!field)
+        field = GetDlgItem(dialog, 0x480);
+    SetWindowTextW(field, name.c_str());
+    Sleep(100);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
 std::wstring Wide(const char* utf8)
 {
     return WideFromUtf8(utf8);
 }
-
-#include "link/message_ops.h"
 
 std::vector<RecordedMessage> RecordedMessages;
 
@@ -161,11 +239,40 @@ void RecordMessageBoxes()
     MessageSink = Record;
 }
 
+MessageBoxRecording::MessageBoxRecording()
+{
+    RecordMessageBoxes();
+}
+
+MessageBoxRecording::~MessageBoxRecording()
+{
+    MessageSink = nullptr;
+}
+
+::testing::AssertionResult ScenarioSetting(const char* name, std::string& value)
+{
+    const char* text = getenv(name);
+    if (!text)
+        return ::testing::AssertionFailure()
+               << name << " is not set: this case runs as a Wine scenario, which sets it "
+               << "(ctest --preset mingw; kvr_add_wine_scenario in tests/win32/CMakeLists.txt)";
+    value = text;
+    return ::testing::AssertionSuccess();
+}
+
+void StartLinkScenario()
+{
+    ResetProgramState();   // this also unhooks the message sink: record again
+    RecordMessageBoxes();
+    AppRunning = 1;
+}
+
 std::vector<std::string> SimulatorLog()
 {
     std::vector<std::string> lines;
-    const char* path = getenv("KVR_TEST_SIM_LOG");
-    FILE* file = path ? fopen(path, "rb") : nullptr;
+    std::string path;
+    EXPECT_TRUE(ScenarioSetting("KVR_TEST_SIM_LOG", path));
+    FILE* file = path.empty() ? nullptr : fopen(path.c_str(), "rb");
     if (!file)
         return lines;
     char line[700];
@@ -178,4 +285,3 @@ std::vector<std::string> SimulatorLog()
     fclose(file);
     return lines;
 }
-

@@ -1,8 +1,12 @@
-// Helpers of the Wine tests: a working folder of their own, and a watcher
-// that finds a window another part of the program opened and answers it.
+// Helpers of the Wine tests: a working folder of their own, waiting, a
+// watcher that finds a window another part of the program opened and
+// answers it, a user's actions on a dialog, recorded message boxes, and what
+// the Wine scenario runner (run_wine_scenario.sh) passes to a scenario.
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -21,6 +25,17 @@ private:
     std::wstring previous_;
     std::wstring path_;
 };
+
+// Asks `done` every `stepMs` until it says true (true) or `milliseconds` have
+// passed (false).
+bool WaitUntil(const std::function<bool()>& done, int milliseconds, int stepMs = 10);
+
+// The same while this thread's window messages are dispatched between the
+// questions (what a window of this thread needs to see its socket events).
+bool PumpUntil(const std::function<bool()>& done, int milliseconds);
+
+// Waits up to 2 s for `window` to be destroyed.
+void WaitUntilGone(HWND window);
 
 // Waits up to `milliseconds` for a visible top-level window of `className`
 // whose title is `title` (any title when null) and that belongs to the process
@@ -47,6 +62,23 @@ private:
     bool found_ = false;
 };
 
+// Runs the dialog `run` (owned by `owner`) on this thread while `act` answers
+// it from a watcher thread; `act` must end it. True when the watcher found it.
+bool DriveDialog(void (*run)(HWND), HWND owner, const std::function<void(HWND)>& act, int milliseconds = 10000);
+
+// A user's actions on a dialog, sent so that the dialog has handled them on
+// return: a pick from a combo box's list (the selection moves, then the list
+// tells its dialog), and a click of a button.
+void Pick(HWND dialog, int id, int line);
+void Click(HWND dialog, int id);
+
+// The text of a dialog's control, and of a window's title.
+std::wstring Text(HWND dialog, int id);
+std::wstring Title(HWND window);
+
+// Types a file name into a common file dialog and presses its OK button.
+void AnswerFileDialog(HWND dialog, const std::wstring& name);
+
 std::wstring Wide(const char* utf8);
 
 // Message boxes recorded instead of shown.
@@ -56,7 +88,27 @@ struct RecordedMessage {
     int icon;
 };
 extern std::vector<RecordedMessage> RecordedMessages;
+// From now on every message box is recorded (a Yes/No box is answered No).
 void RecordMessageBoxes();
+
+// Message boxes are recorded while it lives (a fixture's member); shown again
+// after.
+class MessageBoxRecording {
+public:
+    MessageBoxRecording();
+    ~MessageBoxRecording();
+    MessageBoxRecording(const MessageBoxRecording&) = delete;
+    MessageBoxRecording& operator=(const MessageBoxRecording&) = delete;
+};
+
+// The value the Wine scenario runner passed in the environment variable
+// `name`. A failure when it is missing (a test run outside its scenario
+// fails rather than skips): ASSERT_TRUE(ScenarioSetting("KVR_TEST_PORT", port)).
+::testing::AssertionResult ScenarioSetting(const char* name, std::string& value);
+
+// The program's state as a scenario against the simulator begins: every
+// global at its start value, message boxes recorded, the program running.
+void StartLinkScenario();
 
 // The lines the simulator logged (its --log file, named by KVR_TEST_SIM_LOG),
 // without their line ends.
