@@ -23,6 +23,14 @@ void WriteNothing(const char*, int) {}
 void SendNothing(const char*) {}
 int Choose(char*, size_t) { return kChooseOk; }
 
+// Every byte of a record of plain fields (no padding) is zero.
+template <typename T>
+bool AllZero(const T& record)
+{
+    static const T zero{};
+    return memcmp(&zero, &record, sizeof record) == 0;
+}
+
 std::atomic<int32_t>* const kTransactionFields[] = {
     &TransactionState.busy,          &TransactionState.replyWait,      &TransactionState.sendFailed,
     &TransactionState.replyStatus,   &TransactionState.completionCode, &TransactionState.sequencePhase,
@@ -99,8 +107,7 @@ TEST(ProgramState, ResetRestoresEveryStartValue)
     EXPECT_EQ(PortIndex, 0);
     EXPECT_STREQ(PortNameTable[3], "");
     EXPECT_EQ(PortCount, 0);
-    const HostTableRecord noHosts = HostTableRecord();
-    EXPECT_EQ(memcmp(&noHosts, &HostTable, sizeof noHosts), 0);
+    EXPECT_TRUE(AllZero(HostTable));
     EXPECT_EQ(SlaveAddress, 0);
     EXPECT_EQ(AppRunning, 0);
     EXPECT_EQ(TcpConnected, 0);
@@ -117,16 +124,10 @@ TEST(ProgramState, ResetRestoresEveryStartValue)
     EXPECT_STREQ(ReceiveBuffer, "");
     EXPECT_EQ(ReceivedByteCount, 0);
 
-    EXPECT_EQ(ActiveTransport.writeSerial, nullptr);
-    EXPECT_EQ(ActiveTransport.sendTcp, nullptr);
+    EXPECT_TRUE(AllZero(ActiveTransport));
     EXPECT_EQ(MessageSink, nullptr);
-    EXPECT_EQ(FileUi.chooseOpenPath, nullptr);
-    EXPECT_EQ(FileUi.chooseSavePath, nullptr);
-    EXPECT_EQ(FileUi.pathChanged, nullptr);
-    EXPECT_EQ(FileUi.closeMainWindow, nullptr);
-    EXPECT_EQ(FileUi.openFile, nullptr);
-    EXPECT_EQ(StatusWindowHooks.stopPolling, nullptr);
-    EXPECT_EQ(StatusWindowHooks.close, nullptr);
+    EXPECT_TRUE(AllZero(FileUi));
+    EXPECT_TRUE(AllZero(StatusWindowHooks));
     EXPECT_EQ(RedrawChannelTableHook, nullptr);
     EXPECT_EQ(RedrawSourceTableHook, nullptr);
     EXPECT_EQ(RedrawVideoLossHook, nullptr);
@@ -136,8 +137,7 @@ TEST(ProgramState, ResetRestoresEveryStartValue)
     EXPECT_STREQ(LastSerialFrame(), "");
     EXPECT_STREQ(CurrentFilePath, "");
     EXPECT_EQ(SettingsModified, 0);
-    const DialogSelectionsRecord nothingSelected = DialogSelectionsRecord();
-    EXPECT_EQ(memcmp(&nothingSelected, &DialogSelections, sizeof nothingSelected), 0);
+    EXPECT_TRUE(AllZero(DialogSelections));
 
     // The half line is gone: the rest of it is a line of its own, not "OP05".
     EXPECT_EQ(ParseDialogReply(other, "5\r\n", 3), kDialogReplyDone);
