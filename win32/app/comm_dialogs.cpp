@@ -127,13 +127,12 @@ const ModalDialog kClientServerDialog = {
 
 // The address takes effect the moment it is picked: there is nothing to
 // confirm, and the dialog has no "OK".
-bool PickSlaveAddress(HWND dialog, int id, int code)
+bool SlaveAddressCommand(HWND dialog, int id, int code)
 {
     if (id != IDC_SLAVE_ADDRESS_LIST)
         return false;
-    const int line = ComboSelection(dialog, id);
-    if (code == CBN_SELCHANGE && line >= 0 && line <= kSlaveBroadcast)
-        SlaveAddress = line;
+    if (code == CBN_SELCHANGE)
+        PickSlaveAddress(dialog, id);
     return true;
 }
 
@@ -151,7 +150,7 @@ const ModalDialog kSlaveAddressDialog = {
     .caption = kCaptionWithoutPath,
     .closeId = IDC_SLAVE_ADDRESS_CLOSE,
     .handlers = {.start = [](HWND dialog) { FillSlaveAddressList(dialog, IDC_SLAVE_ADDRESS_LIST); },
-                 .command = PickSlaveAddress,
+                 .command = SlaveAddressCommand,
                  .close = CloseSlaveAddressDialog},
 };
 

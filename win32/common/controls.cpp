@@ -41,6 +41,13 @@ void FillSlaveAddressList(HWND dialog, int id)
     SelectComboItem(dialog, id, SlaveAddress);
 }
 
+void PickSlaveAddress(HWND dialog, int id)
+{
+    const int line = ComboSelection(dialog, id);
+    if (line >= 0 && line <= kSlaveBroadcast)
+        SlaveAddress = line;
+}
+
 namespace {
 
 void FillField(HWND dialog, const ControlField& field)

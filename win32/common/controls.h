@@ -15,8 +15,10 @@ void AddComboItem(HWND dialog, int id, const wchar_t* text);
 void SelectComboItem(HWND dialog, int id, int index);
 // The selected line, or -1 when there is none.
 int ComboSelection(HWND dialog, int id);
-// "00".."31", then "Broadcast", with the shared slave address selected.
+// "00".."31", then "Broadcast", with the shared slave address selected; and
+// the line picked in such a list stored as the shared slave address.
 void FillSlaveAddressList(HWND dialog, int id);
+void PickSlaveAddress(HWND dialog, int id);
 
 enum ControlKind {
     kComboChoice,   // a drop-down list: the field is the line's index

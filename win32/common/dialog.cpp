@@ -88,12 +88,8 @@ INT_PTR CALLBACK ModalDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 INT_PTR RunModalDialog(HWND owner, const ModalDialog& dialog, void* context)
 {
     RunningDialog running{&dialog, context};
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId), owner,
-                                           ModalDialogProc, reinterpret_cast<LPARAM>(&running));
-    // Also when the template could not be made into a dialog.
-    if (OpenDialog && !IsWindow(OpenDialog))
-        OpenDialog = nullptr;
-    return result;
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId), owner, ModalDialogProc,
+                           reinterpret_cast<LPARAM>(&running));
 }
 
 void* DialogContext(HWND dialog)

@@ -90,8 +90,7 @@ bool SetSameValue(const TableCursor& cursor, int value)
     return true;
 }
 
-// One command at a time: a press while a command is outstanding is ignored.
-static bool ReadyForSingleCommand()
+bool ReadyForSingleCommand()
 {
     if (TransactionState.busy)
         return false;

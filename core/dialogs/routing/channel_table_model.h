@@ -76,6 +76,10 @@ bool SelectTablePosition(TableCursor& cursor, int position);
 bool SetSelectedValue(const TableCursor& cursor, int value);
 bool SetSameValue(const TableCursor& cursor, int value);
 
+// A single command may go out only while none is outstanding; when it may,
+// the sequence phase is set to Single for it.
+bool ReadyForSingleCommand();
+
 // "設定" and "全設定": nothing while a command is outstanding; otherwise a
 // single command goes out. True when one was handed to the send path.
 bool SendSelectedEntry(const TableCursor& cursor);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "app/dialog_selections.h"
-#include "link/transaction.h"
 #include "protocol/command_builder.h"
 #include "protocol/device_model.h"
 
@@ -82,12 +81,11 @@ bool AllPatternsAvailable()
 
 bool SwitchToSelectedPattern()
 {
-    if (TransactionState.busy)
+    if (!ReadyForSingleCommand())
         return false;
     if (Pattern() != kFreePattern)
         memcpy(DeviceModel.DisplayPatternTable[kFreePattern], DeviceModel.DisplayPatternTable[Pattern()],
                sizeof DeviceModel.DisplayPatternTable[0]);
-    TransactionState.sequencePhase = kPhaseSingle;
     SendPatternSelect(DeviceModel, Pattern());
     return true;
 }

@@ -193,8 +193,8 @@ bool Command(HWND dialog, int id, int code)
         }
         return true;
     case IDC_TABLE_SLAVE_LIST:
-        if (picked && ComboSelection(dialog, id) >= 0)
-            SlaveAddress = ComboSelection(dialog, id);
+        if (picked)
+            PickSlaveAddress(dialog, id);
         return true;
     case IDC_TABLE_SET: SendSelectedEntry(frame.cursor); return true;
     case IDC_TABLE_SET_ALL: SendWholeTable(frame.cursor); return true;
