@@ -5,6 +5,7 @@ struct DialogSelectionsRecord {
     int inputChannel;    // shared by the input-channel tables
     int videoOutput;     // the video output dialog's list position
     int patternOutput;   // the display pattern dialog's output
+    int autoSwitchPattern;   // the auto-switch dialog's pattern, 0..31
     int outputSide;      // output-side date/time and title display
 };
 

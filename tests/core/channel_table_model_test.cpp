@@ -1,5 +1,6 @@
 #include <string>
 
+#include "app/dialog_selections.h"
 #include "dialogs/routing/channel_table_model.h"
 #include "dialogs/routing/routing_tables.h"
 #include "files/settings_file.h"
@@ -167,4 +168,38 @@ TEST(TableValueTexts, ListAndPaintedTexts)
     EXPECT_EQ(Text(source, 64), "SP01");
     EXPECT_EQ(Text(source, 95), "SP32");
     EXPECT_EQ(DisplayPatternScreens.values.count, 96);
+}
+
+TEST_F(ChannelTableModelTest, AutoSwitchTimesOfTheSelectedPattern)
+{
+    DeviceModel.ChannelCount = 32;
+    DialogSelections.inputChannel = 40;   // kept from a 64-channel unit
+    EXPECT_FALSE(SelectAutoSwitchPattern(32));
+    ASSERT_TRUE(SelectAutoSwitchPattern(6));
+    TableCursor cursor = OpenTable(AutoSwitchChannels);
+    EXPECT_EQ(DialogSelections.inputChannel, 31);
+    EXPECT_EQ(AutoSwitchChannels.values.count, 100);
+    EXPECT_EQ(Text(AutoSwitchChannels.values.item, 0), "00");
+    EXPECT_EQ(Text(AutoSwitchChannels.values.painted, 7), "07 秒");
+
+    // The same time reaches the unit's channels only; the rest keep theirs.
+    DeviceModel.AutoSwitchPatternTable[6][32] = 42;
+    SetSameValue(cursor, 0);
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[6][0], 0);
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[6][31], 0);
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[6][32], 42);
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[5][0], 3);   // another pattern
+    EXPECT_EQ(SettingsModified, 1);
+
+    SelectTablePosition(cursor, 2);
+    SetSelectedValue(cursor, 99);
+    SendSelectedEntry(cursor);
+    EXPECT_EQ(OnlyFrame(), "SP070399\r\n");
+    ResetTransaction();
+    SendWholeTable(cursor);
+    EXPECT_EQ(Sent.serialFrames.back(), "SP07" + std::string(4, '0') + "99" + std::string(58, '0') + "\r\n");
+
+    // Another pattern shows its own time for the same channel.
+    ASSERT_TRUE(SelectAutoSwitchPattern(0));
+    EXPECT_EQ(SelectedValue(cursor), DeviceModel.AutoSwitchPatternTable[0][2]);
 }

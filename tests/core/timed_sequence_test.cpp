@@ -1,6 +1,8 @@
 #include <string>
+#include <vector>
 
 #include "app/status_timer.h"
+#include "dialogs/routing/settings_transfer.h"
 #include "dialogs/routing/timed_sequence.h"
 #include "link/link_state.h"
 #include "link/transaction.h"
@@ -143,4 +145,30 @@ TEST_F(TimedSequenceTest, ARefusedCommandEndsThroughTheErrorPath)
     StatusTimerTick();
     EXPECT_EQ(OnlyMessage().text, "Command Error");
     EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
+}
+
+TEST_F(TimedSequenceTest, ReadAllStopsAtAReplyThatFailsItsCheckAndKeepsTheEarlierOnes)
+{
+    ControlMode = kControlRs485;
+    SlaveAddress = kSlaveBroadcast;
+    OpenReadAll();
+    EXPECT_EQ(SlaveAddress, 0);
+    ControlMode = kControlRs232c;
+
+    const int untouched = DeviceModel.DisplayPatternTable[1][0];
+    const std::string replies[] = {"OP07\r\n", "OP01" + Repeat("I05", 16) + "\r\n", "OP02I01\r\n"};
+    StartSequence(ReadAllSettings);
+    int percent = 0;
+    for (const std::string& reply : replies) {
+        ASSERT_EQ(TickSequence(ReadAllSettings, percent), kSequenceStepSent);
+        Answer(reply.c_str());
+    }
+    EXPECT_EQ(percent, 3 * 100 / 66);
+    StatusTimerTick();
+    EXPECT_EQ(OnlyMessage().text, "Command Error");
+    EXPECT_EQ(TickSequence(ReadAllSettings, percent), kSequenceEnded);
+    EXPECT_EQ(Sent.serialFrames, (std::vector<std::string>{"ROP\r\n", "ROP01\r\n", "ROP02\r\n"}));
+    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 6);
+    EXPECT_EQ(DeviceModel.DisplayPatternTable[0][15], 4);
+    EXPECT_EQ(DeviceModel.DisplayPatternTable[1][0], untouched);
 }

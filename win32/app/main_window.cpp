@@ -7,7 +7,9 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
+#include "dialogs/routing/transfer_dialogs.h"
 #include "dialogs/routing/video_output.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
@@ -119,7 +121,7 @@ void RunMainCommand(int id)
         break;
     case IDM_READ_ALL:
         if (BroadcastGuardPasses())
-            RunDialog(IDD_READ_ALL);
+            RunReadAllDialog(MainWindow);
         break;
     case IDM_IO_STATUS:
         if (BroadcastGuardPasses())
@@ -146,9 +148,9 @@ void RunMainCommand(int id)
             RunDialog(IDD_UNIT_NETWORK);
         break;
     case IDM_DISPLAY_PATTERN: RunDisplayPatternDialog(MainWindow); break;
-    case IDM_AUTO_SWITCH: RunDialog(IDD_AUTO_SWITCH); break;
+    case IDM_AUTO_SWITCH: RunAutoSwitchDialog(MainWindow); break;
     case IDM_VIDEO_OUTPUT: RunVideoOutputDialog(MainWindow); break;
-    case IDM_SET_ALL: RunDialog(IDD_SET_ALL); break;
+    case IDM_SET_ALL: RunSetAllDialog(MainWindow); break;
     case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
     case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;
     case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;

@@ -30,14 +30,15 @@ int ComboSelection(HWND dialog, int id)
     return line == CB_ERR || line < 0 ? -1 : static_cast<int>(line);
 }
 
-void FillSlaveAddressList(HWND dialog, int id)
+void FillSlaveAddressList(HWND dialog, int id, bool withBroadcast)
 {
     for (int address = 0; address <= kMaxSlaveAddress; ++address) {
         wchar_t text[4];
         swprintf(text, 4, L"%02d", address);
         AddComboItem(dialog, id, text);
     }
-    AddComboItem(dialog, id, L"Broadcast");
+    if (withBroadcast)
+        AddComboItem(dialog, id, L"Broadcast");
     SelectComboItem(dialog, id, SlaveAddress);
 }
 

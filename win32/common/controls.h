@@ -15,9 +15,10 @@ void AddComboItem(HWND dialog, int id, const wchar_t* text);
 void SelectComboItem(HWND dialog, int id, int index);
 // The selected line, or -1 when there is none.
 int ComboSelection(HWND dialog, int id);
-// "00".."31", then "Broadcast", with the shared slave address selected; and
-// the line picked in such a list stored as the shared slave address.
-void FillSlaveAddressList(HWND dialog, int id);
+// "00".."31", then "Broadcast" (unless a dialog must address one unit), with
+// the shared slave address selected; and the line picked in such a list
+// stored as the shared slave address.
+void FillSlaveAddressList(HWND dialog, int id, bool withBroadcast = true);
 void PickSlaveAddress(HWND dialog, int id);
 
 enum ControlKind {

@@ -127,5 +127,15 @@
 // Screen display pattern.
 #define IDC_PATTERN_LIST            1310
 #define IDC_PATTERN_SWITCH          1311
+// Auto-switch pattern.
+#define IDC_AUTO_PATTERN_LIST       1312
+
+// Read all and set all.
+#define IDC_TRANSFER_START          1320
+#define IDC_TRANSFER_PERCENT        1321
+#define IDC_TRANSFER_PERCENT_LABEL  1322
+#define IDC_TRANSFER_PROGRESS       1323
+#define IDC_TRANSFER_SLAVE_LIST     1324
+#define IDC_TRANSFER_CLOSE          1325
 
 #define IDC_STATIC                  -1

@@ -32,6 +32,22 @@ bool SendScreens()
     return Pattern() == kFreePattern ? SendOutputSources(DeviceModel, kFreePattern) : SendPatternRow(DeviceModel, Pattern());
 }
 
+int AutoSwitchPattern()
+{
+    return DialogSelections.autoSwitchPattern;
+}
+
+// "00".."99" in the lists, "00 秒" in the table.
+void DwellItem(int seconds, char* text, size_t size)
+{
+    snprintf(text, size, "%02d", seconds);
+}
+
+void DwellPainted(int seconds, char* text, size_t size)
+{
+    snprintf(text, size, "%02d 秒", seconds);
+}
+
 } // namespace
 
 const ChannelTable VideoOutputTable = {
@@ -87,5 +103,33 @@ bool SwitchToSelectedPattern()
         memcpy(DeviceModel.DisplayPatternTable[kFreePattern], DeviceModel.DisplayPatternTable[Pattern()],
                sizeof DeviceModel.DisplayPatternTable[0]);
     SendPatternSelect(DeviceModel, Pattern());
+    return true;
+}
+
+const SequenceSteps AllAutoSwitchPatterns = {
+    .timerId = 6,
+    .periodMs = 400,
+    .length = kPatternCount,
+    .sendStep = [](int step) { return SendAutoSwitchPattern(DeviceModel, step - 1); },
+};
+
+const ChannelTable AutoSwitchChannels = {
+    .entries = {
+        .count = ChannelTableEntries,
+        .position = &DialogSelections.inputChannel,
+        .get = [](int channel) { return DeviceModel.AutoSwitchPatternTable[AutoSwitchPattern()][channel]; },
+        .set = [](int channel, int seconds) { DeviceModel.AutoSwitchPatternTable[AutoSwitchPattern()][channel] = seconds; },
+    },
+    .values = {.count = kMaxDwellTime + 1, .item = DwellItem, .painted = DwellPainted},
+    .sends = {.one = [](int channel) { return SendAutoSwitchCell(DeviceModel, AutoSwitchPattern(), channel); },
+              .all = [] { return SendAutoSwitchPattern(DeviceModel, AutoSwitchPattern()); }},
+    .sequence = &AllAutoSwitchPatterns,
+};
+
+bool SelectAutoSwitchPattern(int pattern)
+{
+    if (pattern < 0 || pattern >= kPatternCount)
+        return false;
+    DialogSelections.autoSwitchPattern = pattern;
     return true;
 }

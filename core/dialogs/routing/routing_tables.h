@@ -1,4 +1,5 @@
-// The tables of the routing dialogs: video outputs and display patterns.
+// The tables of the routing dialogs: video outputs, display patterns and
+// auto-switch patterns.
 #pragma once
 
 #include "dialogs/routing/channel_table_model.h"
@@ -19,3 +20,10 @@ bool AllPatternsAvailable();
 // "画面切換え": the unit shows the selected pattern, and the free layout
 // starts from it. Nothing while a command is outstanding.
 bool SwitchToSelectedPattern();
+
+// "自動切換えパターン": the dwell time of each input channel in the selected
+// auto-switch pattern; "全パターン設定" sends the 32 patterns one by one.
+extern const ChannelTable AutoSwitchChannels;
+extern const SequenceSteps AllAutoSwitchPatterns;
+// The pattern list: 0..31. False for anything else.
+bool SelectAutoSwitchPattern(int pattern);

@@ -6,6 +6,7 @@
 #include "common/controls.h"
 #include "common/dialog.h"
 #include "common/scoped.h"
+#include "common/sequence_display.h"
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/transaction.h"
@@ -28,17 +29,6 @@ TableFrame& FrameOf(HWND dialog)
 const ChannelTable& Table(const TableFrame& frame)
 {
     return *frame.cursor.table;
-}
-
-void LockControls(const TableFrame& frame, bool locked)
-{
-    for (int id : kFrameLocks)
-        EnableControl(frame.dialog, id, !locked);
-    for (int id : frame.member->sequenceLocks)
-        EnableControl(frame.dialog, id, !locked);
-    EnableControl(frame.dialog, IDC_TABLE_SLAVE_LIST, !locked && IsRs485Link());
-    EnableMenuItem(GetSystemMenu(frame.dialog, FALSE), SC_CLOSE,
-                   MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
 }
 
 void AddValueText(HWND dialog, int id, const ChannelTable& table, int value)
@@ -72,6 +62,15 @@ void Start(HWND dialog)
     SelectComboItem(dialog, IDC_TABLE_CHANNEL_LIST, *Table(frame).entries.position);
     SelectComboItem(dialog, IDC_TABLE_SAME_LIST, Table(frame).values.sameStart);
     EnableControl(dialog, IDC_TABLE_SLAVE_LIST, IsRs485Link());
+    if (Table(frame).sequence) {
+        frame.sequence = {
+            .dialog = dialog,
+            .steps = Table(frame).sequence,
+            .controls = {.buttonId = IDC_TABLE_SEQUENCE, .percentId = IDC_TABLE_PERCENT,
+                         .slaveListId = IDC_TABLE_SLAVE_LIST, .locks = kFrameLocks,
+                         .moreLocks = frame.member->sequenceLocks},
+        };
+    }
     if (frame.member->hooks.start)
         frame.member->hooks.start(frame);
     ShowSelectedValue(frame);
@@ -104,59 +103,10 @@ void Paint(TableFrame& frame)
         frame.member->hooks.paintExtra(frame, dc);
 }
 
-// ---- The timed sequence ------------------------------------------------------------
-
-void EndSequenceDisplay(TableFrame& frame)
-{
-    KillTimer(frame.dialog, static_cast<UINT_PTR>(Table(frame).sequence->timerId));
-    LockControls(frame, false);
-    SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, L"");
-    SetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, frame.sequenceButtonText);
-}
-
-void SequenceButton(TableFrame& frame)
-{
-    const SequenceSteps& steps = *Table(frame).sequence;
-    if (SequenceRunning(steps)) {
-        if (!CancelSequence())
-            return;   // the last command is under way
-        KillTimer(frame.dialog, static_cast<UINT_PTR>(steps.timerId));
-        ShowMessage({"中止しました", "キャンセル", kIconError, kButtonsOk, false, kOwnerNone});
-        EndCancel();
-        EndSequenceDisplay(frame);
-        return;
-    }
-    if (TransactionState.busy)
-        return;
-    GetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, frame.sequenceButtonText,
-                    static_cast<int>(std::size(frame.sequenceButtonText)));
-    LockControls(frame, true);
-    SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, L"0");
-    SetDlgItemTextW(frame.dialog, IDC_TABLE_SEQUENCE, L"キャンセル");
-    SetTimer(frame.dialog, static_cast<UINT_PTR>(steps.timerId), static_cast<UINT>(steps.periodMs), nullptr);
-    StartSequence(steps);
-}
-
 void SequenceTimer(TableFrame& frame)
 {
-    int percent = 0;
-    switch (TickSequence(*Table(frame).sequence, percent)) {
-    case kSequenceStepSent: {
-        wchar_t text[8];
-        swprintf(text, 8, L"%d", percent);
-        SetDlgItemTextW(frame.dialog, IDC_TABLE_PERCENT, text);
-        break;
-    }
-    case kSequenceSucceeded:
-        EndSequenceDisplay(frame);
+    if (SequenceDisplayTick(frame.sequence) == kSequenceSucceeded)
         ShowMessage({"Success", "接続成功", kIconNone, kButtonsOk, false, kOwnerNone});
-        break;
-    case kSequenceEnded:
-        EndSequenceDisplay(frame);
-        break;
-    case kSequenceWaiting:
-        break;
-    }
 }
 
 void Close(HWND dialog)
@@ -200,7 +150,7 @@ bool Command(HWND dialog, int id, int code)
     case IDC_TABLE_SET_ALL: SendWholeTable(frame.cursor); return true;
     case IDC_TABLE_SEQUENCE:
         if (Table(frame).sequence)
-            SequenceButton(frame);
+            PressSequenceButton(frame.sequence);
         return true;
     }
     return false;

@@ -10,6 +10,7 @@
 
 #include <span>
 
+#include "common/sequence_display.h"
 #include "dialogs/routing/channel_table_model.h"
 
 struct ChannelTableMember;
@@ -19,7 +20,7 @@ struct TableFrame {
     const ChannelTableMember* member = nullptr;
     HWND dialog = nullptr;
     TableCursor cursor = {};
-    wchar_t sequenceButtonText[64] = {};   // restored when the sequence ends
+    SequenceDisplay sequence = {};   // members with a timed sequence
 };
 
 struct TableHooks {

@@ -1,0 +1,39 @@
+// What a dialog shows while its timed sequence runs: the stepping is the
+// core's (dialogs/routing/timed_sequence.h); this is the button that starts
+// and cancels it, the percent field, the progress bar and the controls that
+// are locked meanwhile. The channel-table frame, read all and set all share it.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "dialogs/routing/timed_sequence.h"
+
+struct SequenceControls {
+    int buttonId = 0;      // starts the sequence; reads "キャンセル" while it runs
+    int percentId = 0;     // read-only percent field
+    int progressId = 0;    // progress bar of one step per command, or 0
+    int slaveListId = 0;   // the slave-address list (usable on RS-485 only), or 0
+    // Further controls disabled while the sequence runs.
+    std::span<const int> locks = {};
+    std::span<const int> moreLocks = {};
+};
+
+struct SequenceDisplay {
+    HWND dialog = nullptr;
+    const SequenceSteps* steps = nullptr;
+    SequenceControls controls = {};
+    wchar_t buttonText[64] = {};   // the button's own text, restored at the end
+};
+
+bool SequenceDisplayRunning(const SequenceDisplay& display);
+
+// The sequence button: starts the sequence (nothing while a command is
+// outstanding), or cancels it with "中止しました" (ignored once the last
+// command is under way).
+void PressSequenceButton(SequenceDisplay& display);
+
+// One tick of the sequence's timer. On kSequenceSucceeded the controls are
+// already restored and the caller shows its success message.
+SequenceTick SequenceDisplayTick(SequenceDisplay& display);
