@@ -269,3 +269,42 @@ TEST_F(ProgramTest, TableDialogsTalkToTheUnit)
         EXPECT_EQ(log[static_cast<size_t>(pattern)], line);
     }
 }
+
+// Every item of "設定" and "状態" opens its dialog; read all runs to its end
+// and leaves settings that no file holds yet.
+TEST_F(ProgramTest, RoutingMenuItemsOpenTheirDialogs)
+{
+    const struct {
+        int command;
+        const wchar_t* caption;
+        int closeId;
+    } items[] = {
+        {IDM_AUTO_SWITCH, L"自動切換えパターン  ", IDC_TABLE_CLOSE},
+        {IDM_SET_ALL, L"全項目の設定  ", IDC_TRANSFER_CLOSE},
+    };
+    for (const auto& item : items) {
+        PostMessageW(program.window, WM_COMMAND, item.command, 0);
+        HWND dialog = WaitForWindow(L"#32770", item.caption, 10000, program.process.dwProcessId);
+        ASSERT_NE(dialog, nullptr) << DescribeWindows(program.process.dwProcessId);
+        PostMessageW(dialog, WM_COMMAND, item.closeId, 0);
+        WaitUntilGone(dialog);
+    }
+
+    PostMessageW(program.window, WM_COMMAND, IDM_READ_ALL, 0);
+    HWND dialog = WaitForWindow(L"#32770", L"設定項目の読み込み  ", 10000, program.process.dwProcessId);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDC_TRANSFER_START, 0);
+    HWND box = WaitForWindow(L"#32770", L"接続成功", 30000, program.process.dwProcessId);
+    ASSERT_NE(box, nullptr) << DescribeWindows(program.process.dwProcessId);
+    EXPECT_EQ(MessageBoxText(box), L"読み込みが完了しました");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitUntilGone(dialog);
+    EXPECT_FALSE(IsWindow(dialog));
+
+    PostMessageW(program.window, WM_CLOSE, 0, 0);
+    box = WaitForWindow(L"#32770", L"保存確認", 10000, program.process.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    EXPECT_EQ(WaitForExit(program, 10000), 0u);
+    EXPECT_EQ(SimulatorLog().size(), 66u);
+}

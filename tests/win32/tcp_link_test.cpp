@@ -11,6 +11,8 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "dialogs/routing/transfer_dialogs.h"
+#include "files/settings_file.h"
 #include "dialogs/routing/video_output.h"
 #include "resources/resource.h"
 #include "link/link_state.h"
@@ -280,4 +282,26 @@ TEST_F(TcpLinkTest, TableDialogRepliesArriveThroughTheDialog)
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "OE03OF");
     EXPECT_TRUE(RecordedMessages.empty());
+}
+
+TEST_F(TcpLinkTest, ReadAllRunsThroughTheDialogToTheEnd)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+    DeviceModel.AutoSwitchPatternTable[31][63] = 77;   // the unit holds 3
+    WindowWatcher watcher(L"#32770", L"設定項目の読み込み  ", [](HWND dialog) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TRANSFER_SLAVE_LIST)));
+        PostMessageW(dialog, WM_COMMAND, IDC_TRANSFER_START, 0);
+        WaitUntilGone(dialog);
+        for (int waited = 0; waited < 30000 && IsWindow(dialog); waited += 100)
+            Sleep(100);
+    }, 10000);
+    RunReadAllDialog(nullptr);
+    EXPECT_TRUE(watcher.found());
+    ASSERT_FALSE(RecordedMessages.empty());
+    EXPECT_EQ(RecordedMessages.back().text, "読み込みが完了しました");
+    EXPECT_EQ(SimulatorLog().size(), 66u);
+    EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[31][63], 3);
+    EXPECT_EQ(SettingsModified, 1);
 }
