@@ -1,5 +1,6 @@
 #include "dialogs/routing/channel_table.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "app/ui_text.h"
@@ -14,7 +15,10 @@
 
 namespace {
 
-constexpr int kValueCellWidth = 112;   // up to the next column's label
+// The table's frame, and a value's cell: up to the next column's label, and
+// never across the frame's right edge (the last column).
+constexpr RECT kTableFrame = {25, 20, 690, 250};
+constexpr int kValueCellWidth = 112;
 constexpr int kValueCellHeight = 22;
 
 // The frame's own controls that a running sequence locks.
@@ -80,7 +84,7 @@ void Paint(TableFrame& frame)
 {
     ScopedPaint paint(frame.dialog);
     HDC dc = paint.dc();
-    Rectangle(dc, 25, 20, 690, 250);
+    Rectangle(dc, kTableFrame.left, kTableFrame.top, kTableFrame.right, kTableFrame.bottom);
     const ChannelTable& table = Table(frame);
     const int base = PageBase(frame.cursor);
     const int length = PageLength(frame.cursor);
@@ -96,7 +100,7 @@ void Paint(TableFrame& frame)
         // The value's cell is filled as the text is drawn: the table is
         // painted over itself, and in a proportional font a shorter value
         // would leave the end of a longer one standing.
-        RECT cell = {x + 60, y, x + 60 + kValueCellWidth, y + kValueCellHeight};
+        RECT cell = {x + 60, y, std::min<LONG>(x + 60 + kValueCellWidth, kTableFrame.right - 1), y + kValueCellHeight};
         ExtTextOutW(dc, x + 60, y, ETO_OPAQUE, &cell, text.c_str(), static_cast<UINT>(text.size()), nullptr);
     }
     if (frame.member->hooks.paintExtra)
