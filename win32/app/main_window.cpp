@@ -7,6 +7,7 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/overlay/date_time.h"
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
@@ -153,7 +154,7 @@ void RunMainCommand(int id)
     case IDM_SET_ALL: RunSetAllDialog(MainWindow); break;
     case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
     case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;
-    case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;
+    case IDM_DATE_TIME: RunDateTimeDialog(MainWindow); break;
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;
     case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
