@@ -160,4 +160,12 @@
 #define IDC_CLOCK_SLAVE_LIST        1618
 #define IDC_CLOCK_CLOSE             1619
 
+// Title fine position: each list is followed by its "設定" (list id + 1).
+#define IDC_TITLE_TOP_LIST          1630
+#define IDC_TITLE_TOP_SET           1631
+#define IDC_TITLE_BOTTOM_LIST       1632
+#define IDC_TITLE_BOTTOM_SET        1633
+#define IDC_TITLE_FINE_SLAVE_LIST   1634
+#define IDC_TITLE_FINE_CLOSE        1635
+
 #define IDC_STATIC                  -1
