@@ -7,6 +7,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/mingw"
 bench="$build/bench/transfer_bench.exe"
 [ -f "$bench" ] || { echo "build the mingw preset first: $bench is missing" >&2; exit 1; }
+# The runner uses the Wine prefix of the build folder it is started in.
+cd "$build"
 for setup in "serial TransferBench.Serial" "tcp-client TransferBench.Tcp"; do
   set -- $setup
   bash "$root/tests/win32/run_wine_scenario.sh" --setup "$1" --sim "$build/native-sim/sim/kvr2840e-sim" \
