@@ -8,6 +8,7 @@
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
 #include "dialogs/routing/display_pattern.h"
+#include "dialogs/routing/io_status.h"
 #include "dialogs/routing/video_output.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
@@ -123,7 +124,7 @@ void RunMainCommand(int id)
         break;
     case IDM_IO_STATUS:
         if (BroadcastGuardPasses())
-            RunDialog(IDD_IO_STATUS);
+            RunIoStatusWindow(MainWindow);
         break;
     case IDM_INTERFACE:
         if (TcpGuardPasses())
