@@ -3,6 +3,8 @@
 // how it closes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -152,4 +154,80 @@ TEST_F(IoStatusWindowTest, ManyDrawsLeaveTheGdiObjectCountAsItWas)
     EXPECT_EQ(countAfter, countBefore);
     EXPECT_GT(freeBefore, 1000);
     EXPECT_EQ(freeAfter, freeBefore);
+}
+
+namespace {
+
+// Whether any pixel of the rectangle differs from the face colour.
+bool Inked(HDC dc, int left, int top, int right, int bottom)
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel != face && pixel != RGB(255, 255, 255))
+                return true;
+        }
+    return false;
+}
+
+// The client area as a 24-bit BMP file (to look at the window).
+void SaveClientArea(HWND window, const char* path)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {sizeof info, client.right, client.bottom, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const int stride = (client.right * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * client.bottom);
+    GetDIBits(memory, bitmap, 0, client.bottom, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + pixels.size()), 0, 0,
+                             sizeof file + sizeof info};
+    if (FILE* out = fopen(path, "wb")) {
+        fwrite(&file, sizeof file, 1, out);
+        fwrite(&info, sizeof info, 1, out);
+        fwrite(pixels.data(), 1, pixels.size(), out);
+        fclose(out);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+}
+
+} // namespace
+
+// The simulator of this run has no video on input 3. The face holds the
+// whole matrix and the "SP" marks right of it; the cells, the "LO" mark and
+// the "SP" mark are on screen. KVR_SCREENSHOT=FILE.bmp saves the face.
+TEST_F(IoStatusWindowTest, FaceShowsTheMatrixAndItsMarks)
+{
+    PutOutput2OnPattern3();
+    RunWindow([&](HWND window) {
+        EXPECT_TRUE(WaitUntil([] { return IoStatusDrawn.incrementalDraws >= 4; }, 5000));
+        EXPECT_TRUE(WaitUntilAnswered());
+        Sleep(100);
+        RECT client;
+        GetClientRect(window, &client);
+        const int channels = DeviceModel.ChannelCount;
+        EXPECT_GE(client.right, PatternMarkX(channels) + 4 * 6 + 4) << "the SP marks are cut off";
+        EXPECT_GE(client.bottom, OutputRowY(kOutputCount) + 4);
+        HDC dc = GetDC(window);
+        const int shown = DeviceModel.IoStatus.outputChannel[0];
+        ASSERT_NE(shown, kOutputSourceInput);
+        EXPECT_EQ(GetPixel(dc, InputColumnX(shown) + 5, OutputRowY(0) + 5), RGB(255, 255, 0));
+        EXPECT_EQ(GetPixel(dc, InputColumnX((shown + 1) % channels) + 5, OutputRowY(0) + 5), RGB(0, 0, 255));
+        EXPECT_TRUE(Inked(dc, InputColumnX(2), kVideoLossMarkY, InputColumnX(3), kVideoLossMarkY + 11)) << "LO";
+        EXPECT_FALSE(Inked(dc, InputColumnX(4), kVideoLossMarkY, InputColumnX(5), kVideoLossMarkY + 11));
+        EXPECT_TRUE(Inked(dc, PatternMarkX(channels), OutputRowY(1) + 1, PatternMarkX(channels) + 24, OutputRowY(2)))
+            << "SP03";
+        EXPECT_FALSE(Inked(dc, PatternMarkX(channels), OutputRowY(0) + 1, PatternMarkX(channels) + 24, OutputRowY(1)));
+        ReleaseDC(window, dc);
+        if (const char* path = getenv("KVR_SCREENSHOT"))
+            SaveClientArea(window, path);
+    });
 }

@@ -16,6 +16,9 @@ namespace {
 // Posted to the window by the hand-over: something is waiting to be drawn.
 constexpr UINT WM_IO_STATUS_DRAW = WM_APP + 1;
 
+constexpr int kFontHeight = 11;
+constexpr int kFontWidth = 6;
+
 // The window while it is open (the hand-over's notification posts to it),
 // and what it shows: the live status as of the last hand-over it took. The
 // full paint reads this copy, never the model the parser writes.
@@ -35,15 +38,21 @@ int Channels()
 
 // Fonts and brushes of one drawing, created for it and deleted after it.
 struct DrawingTools {
-    ScopedFont font{CreateFontW(11, 6, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    ScopedFont font{CreateFontW(kFontHeight, kFontWidth, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ ゴシック")};
     ScopedBrush yellow{CreateSolidBrush(RGB(255, 255, 0))};
     ScopedBrush blue{CreateSolidBrush(RGB(0, 0, 255))};
 };
 
+// Every character 6 pixels on, the font's width: two digits then fit a 14-pixel
+// column with a gap even where the font's own advance is wider (a substitute
+// for "ＭＳ ゴシック" that is not exactly 6 pixels a character). The texts
+// drawn here are at most four characters.
 void Text(HDC dc, int x, int y, const wchar_t* text)
 {
-    TextOutW(dc, x, y, text, static_cast<int>(wcslen(text)));
+    static const INT kAdvance[] = {kFontWidth, kFontWidth, kFontWidth, kFontWidth};
+    const UINT length = static_cast<UINT>(wcslen(text));
+    ExtTextOutW(dc, x, y, 0, nullptr, text, length < 4 ? length : 4, kAdvance);
 }
 
 void TwoDigits(HDC dc, int x, int y, int number)
