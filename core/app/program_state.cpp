@@ -4,6 +4,7 @@
 
 #include "app/dialog_selections.h"
 #include "app/status_timer.h"
+#include "dialogs/routing/io_status_view.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -46,9 +47,9 @@ void ResetHooks()
     MessageSink = nullptr;
     FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
     StatusWindowHooks = {nullptr, nullptr};
-    RedrawChannelTableHook = nullptr;
-    RedrawSourceTableHook = nullptr;
-    RedrawVideoLossHook = nullptr;
+    OutputChannelsDrawHook = nullptr;
+    AutoSwitchMarksDrawHook = nullptr;
+    VideoLossDrawHook = nullptr;
     GlyphRepaintHook = nullptr;
 }
 
@@ -68,4 +69,6 @@ void ResetProgramState()
     memset(CurrentFilePath, 0, sizeof CurrentFilePath);
     SettingsModified = 0;
     DialogSelections = DialogSelectionsRecord();
+    IoStatusPollCounter = 0;
+    SetIoStatusNotify(nullptr);
 }

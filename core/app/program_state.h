@@ -10,5 +10,6 @@
 // no pending dialog reply line and no last serial frame; no settings file and
 // nothing modified; no TCP connection (the connection table as the TCP link
 // starts it, entry 0 reserved), no socket and an empty receive buffer; no
-// input/output status window; nothing selected in the dialogs.
+// input/output status window (poll counter 0, nothing handed over to it);
+// nothing selected in the dialogs.
 void ResetProgramState();

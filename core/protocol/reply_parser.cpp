@@ -9,9 +9,9 @@
 #include "protocol/glyph.h"
 #include "protocol/title_codec.h"
 
-void (*RedrawChannelTableHook)() = nullptr;
-void (*RedrawSourceTableHook)() = nullptr;
-void (*RedrawVideoLossHook)() = nullptr;
+void (*OutputChannelsDrawHook)(const IoStatusRecord& io) = nullptr;
+void (*AutoSwitchMarksDrawHook)(const IoStatusRecord& io) = nullptr;
+void (*VideoLossDrawHook)(const IoStatusRecord& io) = nullptr;
 void (*GlyphRepaintHook)() = nullptr;
 
 namespace {
@@ -29,6 +29,12 @@ void CallHook(void (*hook)())
 {
     if (hook)
         hook();
+}
+
+void CallHook(void (*hook)(const IoStatusRecord& io), const IoStatusRecord& io)
+{
+    if (hook)
+        hook(io);
 }
 
 bool CrlfAt(const Line& line, int k)
@@ -352,7 +358,7 @@ bool HandleOcd(DeviceModelData& model, const Line& line)
     IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousOutputChannel, io.outputChannel, sizeof io.outputChannel);
     memcpy(io.outputChannel, channels, sizeof channels);
-    CallHook(RedrawChannelTableHook);
+    CallHook(OutputChannelsDrawHook, io);
     return true;
 }
 
@@ -370,7 +376,7 @@ bool HandleOs(DeviceModelData& model, const Line& line)
     IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousOutputSource, io.outputSource, sizeof io.outputSource);
     memcpy(io.outputSource, sources, sizeof sources);
-    CallHook(RedrawSourceTableHook);
+    CallHook(AutoSwitchMarksDrawHook, io);
     return true;
 }
 
@@ -382,7 +388,7 @@ bool HandleVl(DeviceModelData& model, const Line& line)
     IoStatusRecord& io = model.IoStatus;
     memcpy(io.previousVideoLoss, io.videoLoss, sizeof io.videoLoss);
     StoreLetters(line, 2, n, "FN", io.videoLoss);
-    CallHook(RedrawVideoLossHook);
+    CallHook(VideoLossDrawHook, io);
     return true;
 }
 

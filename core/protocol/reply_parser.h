@@ -28,9 +28,11 @@ DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received,
 // Forgets a pending partial line (a new connection, a closed dialog).
 void ResetDialogReplyLine();
 
-// Redraw hooks, set by the windows that show what these replies carry. They
-// may be called on the serial receive thread and must only invalidate.
-extern void (*RedrawChannelTableHook)();   // "OCD"
-extern void (*RedrawSourceTableHook)();    // "OS"
-extern void (*RedrawVideoLossHook)();      // "VL"
+// Draw hooks of the live status, set by the input/output status window: each
+// gets the live status just stored. They may be called on the serial receive
+// thread and must not draw there.
+extern void (*OutputChannelsDrawHook)(const IoStatusRecord& io);    // "OCD"
+extern void (*AutoSwitchMarksDrawHook)(const IoStatusRecord& io);   // "OS"
+extern void (*VideoLossDrawHook)(const IoStatusRecord& io);         // "VL"
+// May be called on the serial receive thread and must only invalidate.
 extern void (*GlyphRepaintHook)();         // "FBM": the glyph editor repaints

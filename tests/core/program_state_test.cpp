@@ -5,6 +5,7 @@
 #include "app/dialog_selections.h"
 #include "app/program_state.h"
 #include "app/status_timer.h"
+#include "dialogs/routing/io_status_view.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -18,6 +19,7 @@
 namespace {
 
 void Hook() {}
+void StatusHook(const IoStatusRecord&) {}
 int Sink(const MessageRequest&) { return kAnswerYes; }
 void WriteNothing(const char*, int) {}
 void SendNothing(const char*) {}
@@ -69,9 +71,12 @@ void ChangeEverything()
     MessageSink = Sink;
     FileUi = {Choose, Choose, Hook, Hook, fopen};
     StatusWindowHooks = {Hook, Hook};
-    RedrawChannelTableHook = Hook;
-    RedrawSourceTableHook = Hook;
-    RedrawVideoLossHook = Hook;
+    OutputChannelsDrawHook = StatusHook;
+    AutoSwitchMarksDrawHook = StatusHook;
+    VideoLossDrawHook = StatusHook;
+    IoStatusPollCounter = 42;
+    SetIoStatusNotify(Hook);
+    PublishVideoLossDraw(DeviceModel.IoStatus);
     GlyphRepaintHook = Hook;
 
     memcpy(CurrentFilePath, "C:\\a.dat", 9);
@@ -128,9 +133,11 @@ TEST(ProgramState, ResetRestoresEveryStartValue)
     EXPECT_EQ(MessageSink, nullptr);
     EXPECT_TRUE(AllZero(FileUi));
     EXPECT_TRUE(AllZero(StatusWindowHooks));
-    EXPECT_EQ(RedrawChannelTableHook, nullptr);
-    EXPECT_EQ(RedrawSourceTableHook, nullptr);
-    EXPECT_EQ(RedrawVideoLossHook, nullptr);
+    EXPECT_EQ(OutputChannelsDrawHook, nullptr);
+    EXPECT_EQ(AutoSwitchMarksDrawHook, nullptr);
+    EXPECT_EQ(VideoLossDrawHook, nullptr);
+    EXPECT_EQ(IoStatusPollCounter, 0);
+    EXPECT_FALSE(TakeIoStatusDraws().videoLoss);
     EXPECT_EQ(GlyphRepaintHook, nullptr);
 
     EXPECT_EQ(LastSerialFrameLength(), 0);

@@ -14,6 +14,10 @@ void CountRedraw()
 {
     ++RedrawCalls;
 }
+void CountStatusDraw(const IoStatusRecord&)
+{
+    ++RedrawCalls;
+}
 
 } // namespace
 
@@ -350,9 +354,9 @@ TEST_F(ReplyParserTest, GlyphData)
 
 TEST_F(ReplyParserTest, LiveStatus)
 {
-    RedrawChannelTableHook = CountRedraw;
-    RedrawSourceTableHook = CountRedraw;
-    RedrawVideoLossHook = CountRedraw;
+    OutputChannelsDrawHook = CountStatusDraw;
+    AutoSwitchMarksDrawHook = CountStatusDraw;
+    VideoLossDrawHook = CountStatusDraw;
     EXPECT_EQ(Serial("OCD" + Repeat("64", 15) + "01\r\n"), kReplyGood);
     EXPECT_EQ(m.IoStatus.outputChannel[0], 63);
     EXPECT_EQ(m.IoStatus.outputChannel[15], 0);
@@ -375,6 +379,30 @@ TEST_F(ReplyParserTest, LiveStatus)
     EXPECT_EQ(m.IoStatus.videoLoss[63], 0);
     ExpectRefusedEverywhere("VL" + Repeat("N", 63) + "\r\n");
     EXPECT_EQ(RedrawCalls, 5);
+}
+
+// A live-status reply of any other length, or with one bad field, changes
+// nothing anywhere in the model (nothing is written past the live status).
+TEST_F(ReplyParserTest, MalformedLiveStatusRepliesChangeNothing)
+{
+    const struct {
+        std::string prefix, field;
+        size_t length;   // of the good reply without CR LF
+    } kReplies[] = {{"OCD", "07", 35}, {"OS", "S03", 50}, {"VL", "F", 66}};
+    for (const auto& r : kReplies) {
+        const std::string full = r.prefix + Repeat(r.field, kMaxReplyLineLength);
+        for (size_t length = r.prefix.size(); length + 2 <= kMaxReplyLineLength; ++length)
+            if (length != r.length)
+                ExpectRefusedEverywhere(full.substr(0, length) + "\r\n");
+    }
+    const std::string kBadFields[] = {
+        "OCD" + Repeat("02", 15) + "00\r\n",
+        "OCD" + Repeat("02", 15) + "1A\r\n",
+        "OS" + Repeat("I01", 15) + "I65\r\n",
+        "VL" + Repeat("N", 63) + "X\r\n",
+    };
+    for (const std::string& line : kBadFields)
+        ExpectRefusedEverywhere(line);
 }
 
 TEST_F(ReplyParserTest, UnitNetworkReplies)

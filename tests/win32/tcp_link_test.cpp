@@ -11,9 +11,11 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "dialogs/routing/io_status.h"
+#include "dialogs/routing/io_status_view.h"
 #include "dialogs/routing/transfer_dialogs.h"
-#include "files/settings_file.h"
 #include "dialogs/routing/video_output.h"
+#include "files/settings_file.h"
 #include "resources/resource.h"
 #include "link/link_state.h"
 #include "link/send_path.h"
@@ -320,4 +322,27 @@ TEST_F(TcpLinkTest, APortOutsideTheRangeIsRefused)
     ASSERT_EQ(RecordedMessages.size(), 6u);
     EXPECT_EQ(RecordedMessages[0].text, "ポート番号は 1～65535 にしてください。");
     EXPECT_EQ(MainSocket, 0u);
+}
+
+TEST_F(TcpLinkTest, StatusWindowPollsAreAnsweredThroughTheWindow)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+    IoStatusPollCounter = 0;
+    WindowWatcher watcher(L"#32770", nullptr, [](HWND window) {
+        EXPECT_TRUE(WaitUntil([] { return IoStatusDrawn.incrementalDraws >= 3; }, 5000));
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    RunIoStatusWindow(nullptr);
+    EXPECT_TRUE(watcher.found());
+    EXPECT_GE(IoStatusDrawn.incrementalDraws, 3);
+    EXPECT_EQ(IoStatusDrawn.mostCellsInOneDraw, kOutputCount);   // the first "OCD": every output's cell
+    const std::vector<std::string> log = SimulatorLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "ROS");
+    EXPECT_EQ(log[1], "ROCD");
+    EXPECT_EQ(log[2], "RVL");
+    EXPECT_EQ(IoStatusWindowOpen, 0);
+    EXPECT_TRUE(RecordedMessages.empty());
 }

@@ -12,6 +12,7 @@
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
+#include "dialogs/routing/io_status.h"
 #include "dialogs/routing/video_output.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
@@ -127,7 +128,7 @@ void RunMainCommand(int id)
         break;
     case IDM_IO_STATUS:
         if (BroadcastGuardPasses())
-            RunDialog(IDD_IO_STATUS);
+            RunIoStatusWindow(MainWindow);
         break;
     case IDM_INTERFACE:
         if (TcpGuardPasses())
