@@ -138,4 +138,9 @@
 #define IDC_TRANSFER_SLAVE_LIST     1324
 #define IDC_TRANSFER_CLOSE          1325
 
+// Flag tables of the channel-table frame (alarm outputs): the "ON" and "OFF"
+// radio buttons of flag k are these + k, up to 8 flags.
+#define IDC_TABLE_FLAG_ON           1500
+#define IDC_TABLE_FLAG_OFF          1508
+
 #define IDC_STATIC                  -1
