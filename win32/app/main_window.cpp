@@ -7,6 +7,8 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/alarm/alarm_dialogs.h"
+#include "dialogs/overlay/date_time_display.h"
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
@@ -157,8 +159,8 @@ void RunMainCommand(int id)
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;
     case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
-    case IDM_DATE_TIME_INPUT: RunDialog(IDD_DATE_TIME_INPUT); break;
-    case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
+    case IDM_DATE_TIME_INPUT: RunDateTimeInputDialog(MainWindow); break;
+    case IDM_DATE_TIME_OUTPUT: RunDateTimeOutputDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_INPUT: RunDialog(IDD_TITLE_DISPLAY_INPUT); break;
     case IDM_TITLE_DISPLAY_OUTPUT: RunDialog(IDD_TITLE_DISPLAY_OUTPUT); break;
     case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
@@ -168,9 +170,9 @@ void RunMainCommand(int id)
     case IDM_TITLE_FONT_SIZE: RunDialog(IDD_TITLE_FONT_SIZE); break;
     case IDM_TITLE_FINE_POSITION: RunDialog(IDD_TITLE_FINE_POSITION); break;
     case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
-    case IDM_ALARM_INPUT: RunDialog(IDD_ALARM_INPUT); break;
-    case IDM_ALARM_VIDEO_OUTPUT: RunDialog(IDD_ALARM_VIDEO_OUTPUT); break;
-    case IDM_ALARM_SIGNAL_OUTPUT: RunDialog(IDD_ALARM_SIGNAL_OUTPUT); break;
+    case IDM_ALARM_INPUT: RunAlarmInputDialog(MainWindow); break;
+    case IDM_ALARM_VIDEO_OUTPUT: RunAlarmVideoOutputDialog(MainWindow); break;
+    case IDM_ALARM_SIGNAL_OUTPUT: RunAlarmSignalOutputDialog(MainWindow); break;
     default: break;
     }
 }
