@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "link/text_conversions.h"
+
 char CurrentFilePath[kFilePathBytes];
 std::atomic<int32_t> SettingsModified{0};
 
@@ -119,10 +121,13 @@ struct Writer {
         out += "\r\n";
     }
 
+    // A password holds digits only (the unit takes nothing else, and the
+    // reader refuses anything else): other bytes are not written.
     void Password(char* password)
     {
         for (size_t i = 0; i < strnlen(password, kPasswordLength); ++i)
-            out += password[i] < 0x20 ? ' ' : password[i];
+            if (password[i] >= '0' && password[i] <= '9')
+                out += password[i];
         out += "\r\n";
     }
 };
@@ -226,6 +231,8 @@ struct Reader {
             return;
         if (length > static_cast<size_t>(kPasswordLength))
             return Fail(kSettingsTokenTooLong);
+        if (!IsDecimalDigits(text, static_cast<int>(length)))
+            return Fail(kSettingsNotANumber);
         if (!store)
             return;
         memset(password, 0, kPasswordLength + 1);

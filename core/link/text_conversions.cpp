@@ -1,5 +1,8 @@
 #include "link/text_conversions.h"
 
+#include <cstdlib>
+#include <cstring>
+
 int ParseDecimal(const char* text, int n)
 {
     int value = 0;
@@ -76,4 +79,13 @@ bool IsHexDigits(const char* text, int n)
             return false;
     }
     return true;
+}
+
+int ParsePortNumber(const char* text)
+{
+    const size_t length = strnlen(text, 6);
+    if (length == 0 || length > 5 || !IsDecimalDigits(text, static_cast<int>(length)))
+        return 0;
+    const int port = atoi(text);
+    return port >= 1 && port <= 65535 ? port : 0;
 }

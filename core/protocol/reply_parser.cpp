@@ -307,7 +307,7 @@ bool HandlePoo(DeviceModelData& model, const Line& line)
 
 bool HandlePn(DeviceModelData& model, const Line& line)
 {
-    if (!CrlfAt(line, 8))
+    if (!CrlfAt(line, 8) || !IsDecimalDigits(line.text + 2, kPasswordLength))
         return false;
     StoreText(line, 2, kPasswordLength, model.PanelLock.password);
     return true;
@@ -428,17 +428,42 @@ bool HandleEka(DeviceModelData& model, const Line& line)
     return OnOffWord(line, model.UnitNetwork.keepAlive);
 }
 
+// "hh-hh-hh-hh-hh-hh": six hexadecimal pairs joined by "-".
+bool IsMacAddress(const char* text)
+{
+    for (int pair = 0; pair < 6; ++pair) {
+        if (!IsHexDigits(text + 3 * pair, 2) || (pair < 5 && text[3 * pair + 2] != '-'))
+            return false;
+    }
+    return true;
+}
+
+// "d.dd", as the version is shown.
+bool IsFirmwareVersion(const char* text)
+{
+    return IsDecimalDigits(text, 1) && text[1] == '.' && IsDecimalDigits(text + 2, 2);
+}
+
 bool HandleEma(DeviceModelData& model, const Line& line)
 {
-    if (!CrlfAt(line, 20))
+    if (!CrlfAt(line, 20) || !IsMacAddress(line.text + 3))
         return false;
     StoreText(line, 3, 17, model.UnitNetwork.macAddressText);
     return true;
 }
 
+// A port reply: five digits naming 1..65535.
+bool PortAt(const Line& line, int position)
+{
+    char text[6];
+    memcpy(text, line.text + position, 5);
+    text[5] = '\0';
+    return ParsePortNumber(text) != 0;
+}
+
 bool HandleEspn(DeviceModelData& model, const Line& line)
 {
-    if (!CrlfAt(line, 9))
+    if (!CrlfAt(line, 9) || !PortAt(line, 4))
         return false;
     StoreText(line, 4, 5, model.UnitNetwork.sourcePortText);
     return true;
@@ -446,7 +471,7 @@ bool HandleEspn(DeviceModelData& model, const Line& line)
 
 bool HandleEdpn(DeviceModelData& model, const Line& line)
 {
-    if (!CrlfAt(line, 9))
+    if (!CrlfAt(line, 9) || !PortAt(line, 4))
         return false;
     StoreText(line, 4, 5, model.UnitNetwork.destinationPortText);
     return true;
@@ -459,7 +484,7 @@ bool HandleEtr(DeviceModelData& model, const Line& line)
 
 bool HandleIdentification(DeviceModelData& model, const Line& line)
 {
-    if (!CrlfAt(line, 18))
+    if (!CrlfAt(line, 18) || !IsFirmwareVersion(line.text + 14))
         return false;
     StoreText(line, 14, 4, model.UnitNetwork.firmwareVersionText);
     return true;

@@ -6,6 +6,16 @@
 #include "protocol/device_model.h"
 #include "protocol/jis.h"
 
+namespace {
+
+// The settings file writes full-width spaces as "＊" and reads every "＊" back
+// as a space, so a title cannot keep a "＊": it is refused like a character
+// the unit cannot show, and a "＊" from the unit is taken as unknown.
+constexpr uint16_t kShiftJisAsterisk = 0x8196;
+constexpr uint16_t kJisAsterisk = 0x2176;
+
+} // namespace
+
 TitleCheck EncodeTitle(const char* title, uint16_t (&codes)[28])
 {
     const size_t length = strnlen(title, kTitleSlotBytes);
@@ -16,8 +26,9 @@ TitleCheck EncodeTitle(const char* title, uint16_t (&codes)[28])
         uint16_t sjis = 0x8140;   // the fill-up: full-width space
         if (static_cast<size_t>(2 * k) < length)
             sjis = static_cast<uint16_t>((bytes[2 * k] << 8) | bytes[2 * k + 1]);
-        const uint16_t jis = ShiftJisToJis(sjis);
-        if (jis == 0)
+        // Codes above 7C7E would come back from the unit as blanks.
+        const uint16_t jis = sjis == kShiftJisAsterisk ? 0 : ShiftJisToJis(sjis);
+        if (jis == 0 || jis > kJisHighestTitleCode)
             return kTitleNoJisCode;
         codes[k] = jis;
     }
@@ -34,7 +45,7 @@ void DecodeTitle(const char* hexCodes, int count, char* slot)
         if (k < count) {
             jis = static_cast<uint16_t>((ParseHexByte(hexCodes + 4 * k) << 8) |
                                         ParseHexByte(hexCodes + 4 * k + 2));
-            if (jis > kJisHighestTitleCode || JisToShiftJis(jis) == 0) {
+            if (jis > kJisHighestTitleCode || jis == kJisAsterisk || JisToShiftJis(jis) == 0) {
                 unknown = true;
                 jis = kJisFullWidthSpace;
             }

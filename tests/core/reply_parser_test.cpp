@@ -310,6 +310,8 @@ TEST_F(ReplyParserTest, PanelLock)
     EXPECT_EQ(Serial("PN123456\r\n"), kReplyGood);
     EXPECT_STREQ(m.PanelLock.password, "123456");
     ExpectRefusedEverywhere("PN12345\r\n");
+    ExpectRefusedEverywhere("PNabcdef\r\n");
+    EXPECT_STREQ(m.PanelLock.password, "123456");
 }
 
 TEST_F(ReplyParserTest, VideoOutputs)
@@ -399,14 +401,20 @@ TEST_F(ReplyParserTest, UnitNetworkReplies)
     EXPECT_STREQ(m.UnitNetwork.sourcePortText, "08000");
     EXPECT_EQ(Serial("EDPN12345\r\n"), kReplyGood);
     EXPECT_STREQ(m.UnitNetwork.destinationPortText, "12345");
-    ExpectRefusedEverywhere("EDPN1234\r\n");
+    for (const char* bad : {"EDPN1234\r\n", "EDPN99999\r\n", "EDPN00000\r\n", "ESPNabcde\r\n", "ESPN6553x\r\n"})
+        ExpectRefusedEverywhere(bad);
+    EXPECT_EQ(Serial("ESPN65535\r\n"), kReplyGood);
     EXPECT_EQ(Serial("ETR8\r\n"), kReplyGood);
     EXPECT_EQ(m.UnitNetwork.timeRegister, 7);
     ExpectRefusedEverywhere("ETR9\r\n");
 
     EXPECT_EQ(Serial("EMA00-90-CC-12-34-56\r\n"), kReplyGood);
     EXPECT_STREQ(m.UnitNetwork.macAddressText, "00-90-CC-12-34-56");
-    EXPECT_EQ(Serial("EMA00-90-CC\r\n"), kReplyCommandError);
+    for (const char* bad : {"EMA00-90-CC\r\n", "EMAzzzzzzzzzzzzzzzzz\r\n", "EMA00:90:CC:12:34:56\r\n",
+                            "EMA00-90-CC-12-34-5G\r\n"}) {
+        EXPECT_EQ(Serial(bad), kReplyCommandError) << bad;
+        EXPECT_STREQ(m.UnitNetwork.macAddressText, "00-90-CC-12-34-56");
+    }
 }
 
 TEST_F(ReplyParserTest, IdentificationDiffersBetweenTheEntries)
@@ -416,6 +424,8 @@ TEST_F(ReplyParserTest, IdentificationDiffersBetweenTheEntries)
     EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "1.23");
     EXPECT_EQ(Serial("KVR-2840E ver1.23\r\n"), kReplyCommandError);
     EXPECT_EQ(Serial("VN KVR-2840E v1.50\r\n"), kReplyCommandError);
+    for (const char* bad : {"KVR-2840E ver.abcd\r\n", "KVR-2840E ver.1,23\r\n", "KVR-2840E ver.12.3\r\n"})
+        EXPECT_EQ(Serial(bad), kReplyCommandError) << bad;
     EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "1.23");
 
     EXPECT_EQ(Dialog("VN KVR-2840E v2.00\r\n"), kReplyGood);
@@ -503,9 +513,11 @@ TEST_F(ReplyParserTest, OverlongLinesNeverOverrunAndAreRefused)
     EXPECT_EQ(0, memcmp(&before, &m, sizeof m));
 }
 
-TEST_F(ReplyParserTest, DialogSideReadsLinesHoldingNulBytes)
+// The dialog side reads the line by its length, NUL bytes included, and
+// the field check refuses them.
+TEST_F(ReplyParserTest, DialogSideRefusesANulByteInAField)
 {
     const std::string withNul("PN12\0" "456\r\n", 10);
-    EXPECT_EQ(Dialog(withNul), kReplyGood);
-    EXPECT_EQ(std::string(m.PanelLock.password, 6), std::string("12\0" "456", 6));
+    EXPECT_EQ(Dialog(withNul), kReplyCommandError);
+    EXPECT_STREQ(m.PanelLock.password, "482913");
 }

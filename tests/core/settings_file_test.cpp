@@ -261,10 +261,18 @@ TEST_F(SettingsFileTest, DamagedFilesAreRefusedWholly)
     bad = good;
     bad[kLinePassword - 1] = "1234567";
     ExpectRefused(Join(bad), kSettingsTokenTooLong, kLinePassword);
+    bad[kLinePassword - 1] = "12 456";
+    ExpectRefused(Join(bad), kSettingsNotANumber, kLinePassword);
     // Damage in the last line still leaves everything before it unloaded.
     bad = good;
     bad.back() = "2";
     ExpectRefused(Join(bad), kSettingsOutOfRange, kSettingsFileLines);
+}
+
+TEST_F(SettingsFileTest, APasswordKeepsOnlyItsDigits)
+{
+    strcpy(m.PanelLock.password, "1\xB1" "2\x01" "34");   // a half-width katakana, a control byte
+    EXPECT_EQ(Save()[kLinePassword - 1], "1234");
 }
 
 TEST_F(SettingsFileTest, ShortPasswordAndOddTitlesRoundTrip)

@@ -305,3 +305,19 @@ TEST_F(TcpLinkTest, ReadAllRunsThroughTheDialogToTheEnd)
     EXPECT_EQ(DeviceModel.AutoSwitchPatternTable[31][63], 3);
     EXPECT_EQ(SettingsModified, 1);
 }
+
+TEST_F(TcpLinkTest, APortOutsideTheRangeIsRefused)
+{
+    ConnectAsClient({127, 0, 0, 1});   // connects to the scenario's port
+    TcpDisconnectAll();
+    RecordedMessages.clear();
+    for (const char* port : {"99999", "00000", "80a0"}) {
+        snprintf(DeviceModel.UnitNetwork.destinationPortText, 6, "%s", port);
+        EXPECT_EQ(TcpConnect(), 0) << port;
+        snprintf(DeviceModel.UnitNetwork.sourcePortText, 6, "%s", port);
+        EXPECT_EQ(TcpListen(), 0) << port;
+    }
+    ASSERT_EQ(RecordedMessages.size(), 6u);
+    EXPECT_EQ(RecordedMessages[0].text, "ポート番号は 1～65535 にしてください。");
+    EXPECT_EQ(MainSocket, 0u);
+}

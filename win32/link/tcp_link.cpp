@@ -10,6 +10,7 @@
 #include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/tcp_state.h"
+#include "link/text_conversions.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
@@ -138,9 +139,13 @@ int TcpConnect()
         ShowSocketError("接続先のホストを「Host List」から選んでください。");
         return 0;
     }
+    const int port = ParsePortNumber(DeviceModel.UnitNetwork.destinationPortText);
+    if (port == 0) {
+        ShowSocketError("ポート番号は 1～65535 にしてください。");
+        return 0;
+    }
     if (!StartLibrary())
         return 0;
-    const int port = ParseConfigNumber(DeviceModel.UnitNetwork.destinationPortText);
     CloseMainSocket();
     if (!CreateMainSocket(kClientEvents))
         return 0;
@@ -165,9 +170,13 @@ int TcpListen()
 {
     if (MainSocket)
         return 1;
+    const int port = ParsePortNumber(DeviceModel.UnitNetwork.sourcePortText);
+    if (port == 0) {
+        ShowSocketError("ポート番号は 1～65535 にしてください。");
+        return 0;
+    }
     if (!StartLibrary())
         return 0;
-    const int port = ParseConfigNumber(DeviceModel.UnitNetwork.sourcePortText);
     if (!CreateMainSocket(kListenEvents))
         return 0;
     sockaddr_in local = {};
