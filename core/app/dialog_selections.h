@@ -7,6 +7,7 @@ struct DialogSelectionsRecord {
     int patternOutput;   // the display pattern dialog's output
     int autoSwitchPattern;   // the auto-switch dialog's pattern, 0..31
     int outputSide;      // output-side date/time and title display
+    int alarmConnector;  // the alarm input dialog's connector, 0..31
 };
 
 extern DialogSelectionsRecord DialogSelections;

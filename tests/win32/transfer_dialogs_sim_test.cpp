@@ -31,14 +31,6 @@ bool HasMessage(const char* text)
     return false;
 }
 
-std::string Times(const char* text, int n)
-{
-    std::string all;
-    for (int i = 0; i < n; ++i)
-        all += text;
-    return all;
-}
-
 int ProgressPosition(HWND dialog)
 {
     return static_cast<int>(SendDlgItemMessageW(dialog, IDC_TRANSFER_PROGRESS, PBM_GETPOS, 0, 0));
@@ -308,8 +300,8 @@ TEST_F(TransferDialogsTest, AutoSwitchButtonsAndAllPatterns)
     const std::vector<std::string> log = SimulatorLog();
     ASSERT_EQ(log.size(), 2u + 32u);
     EXPECT_EQ(log[0], "SP024100");
-    EXPECT_EQ(log[1], "SP02" + Times("15", 64));
-    EXPECT_EQ(log[2], "SP01" + Times("03", 64));
+    EXPECT_EQ(log[1], "SP02" + Repeat("15", 64));
+    EXPECT_EQ(log[2], "SP01" + Repeat("03", 64));
     EXPECT_EQ(log[3], log[1]);
     EXPECT_EQ(log[33].substr(0, 4), "SP32");
     EXPECT_EQ(DialogSelections.autoSwitchPattern, 0);

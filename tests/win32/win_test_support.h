@@ -81,6 +81,15 @@ void AnswerFileDialog(HWND dialog, const std::wstring& name);
 
 std::wstring Wide(const char* utf8);
 
+// `text` written `n` times over.
+inline std::string Repeat(const std::string& text, int n)
+{
+    std::string all;
+    for (int i = 0; i < n; ++i)
+        all += text;
+    return all;
+}
+
 // Message boxes recorded instead of shown.
 struct RecordedMessage {
     std::string text;

@@ -7,6 +7,8 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/alarm/alarm_dialogs.h"
+#include "dialogs/overlay/date_time_display.h"
 #include "dialogs/overlay/date_time.h"
 #include "dialogs/overlay/title_layout.h"
 #include "dialogs/routing/auto_switch.h"
@@ -160,8 +162,8 @@ void RunMainCommand(int id)
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunTitlePositionDialog(MainWindow); break;
     case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
-    case IDM_DATE_TIME_INPUT: RunDialog(IDD_DATE_TIME_INPUT); break;
-    case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
+    case IDM_DATE_TIME_INPUT: RunDateTimeInputDialog(MainWindow); break;
+    case IDM_DATE_TIME_OUTPUT: RunDateTimeOutputDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_INPUT: RunTitleDisplayInputDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_OUTPUT: RunTitleDisplayOutputDialog(MainWindow); break;
     case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
@@ -171,9 +173,9 @@ void RunMainCommand(int id)
     case IDM_TITLE_FONT_SIZE: RunTitleFontSizeDialog(MainWindow); break;
     case IDM_TITLE_FINE_POSITION: RunTitleFinePositionDialog(MainWindow); break;
     case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
-    case IDM_ALARM_INPUT: RunDialog(IDD_ALARM_INPUT); break;
-    case IDM_ALARM_VIDEO_OUTPUT: RunDialog(IDD_ALARM_VIDEO_OUTPUT); break;
-    case IDM_ALARM_SIGNAL_OUTPUT: RunDialog(IDD_ALARM_SIGNAL_OUTPUT); break;
+    case IDM_ALARM_INPUT: RunAlarmInputDialog(MainWindow); break;
+    case IDM_ALARM_VIDEO_OUTPUT: RunAlarmVideoOutputDialog(MainWindow); break;
+    case IDM_ALARM_SIGNAL_OUTPUT: RunAlarmSignalOutputDialog(MainWindow); break;
     default: break;
     }
 }

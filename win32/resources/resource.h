@@ -138,6 +138,11 @@
 #define IDC_TRANSFER_SLAVE_LIST     1324
 #define IDC_TRANSFER_CLOSE          1325
 
+// Flag tables of the channel-table frame (alarm outputs): the "ON" and "OFF"
+// radio buttons of flag k are these + k, up to 8 flags.
+#define IDC_TABLE_FLAG_ON           1500
+#define IDC_TABLE_FLAG_OFF          1508
+
 // Date and time: each clock list is followed by its "設定" (list id + 1).
 #define IDC_CLOCK_YEAR_LIST         1600
 #define IDC_CLOCK_YEAR_SET          1601

@@ -33,6 +33,11 @@ int ListedEntries(const TableCursor& cursor)
     return entries.count() - entries.firstListed;
 }
 
+int ValueCount(const ChannelTable& table)
+{
+    return table.values.countNow ? table.values.countNow() : table.values.count;
+}
+
 int SelectedEntry(const TableCursor& cursor)
 {
     return *cursor.table->entries.position + cursor.table->entries.firstListed;
@@ -45,13 +50,14 @@ int SelectedValue(const TableCursor& cursor)
 
 int PageBase(const TableCursor& cursor)
 {
-    return SelectedEntry(cursor) / kTablePageEntries * kTablePageEntries;
+    const int size = cursor.table->pageSize;
+    return SelectedEntry(cursor) / size * size;
 }
 
 int PageLength(const TableCursor& cursor)
 {
     const int rest = cursor.table->entries.count() - PageBase(cursor);
-    return rest < kTablePageEntries ? rest : kTablePageEntries;
+    return rest < cursor.table->pageSize ? rest : cursor.table->pageSize;
 }
 
 bool PageChanged(int previous, int next, int pageSize)
@@ -65,14 +71,14 @@ bool SelectTablePosition(TableCursor& cursor, int position)
         return false;
     const int first = cursor.table->entries.firstListed;
     *cursor.table->entries.position = position;
-    const bool changed = PageChanged(cursor.previous + first, position + first, kTablePageEntries);
+    const bool changed = PageChanged(cursor.previous + first, position + first, cursor.table->pageSize);
     cursor.previous = position;
     return changed;
 }
 
 bool SetSelectedValue(const TableCursor& cursor, int value)
 {
-    if (value < 0 || value >= cursor.table->values.count)
+    if (value < 0 || value >= ValueCount(*cursor.table))
         return false;
     cursor.table->entries.set(SelectedEntry(cursor), value);
     SettingsModified = 1;
@@ -82,10 +88,25 @@ bool SetSelectedValue(const TableCursor& cursor, int value)
 bool SetSameValue(const TableCursor& cursor, int value)
 {
     const ChannelTable& table = *cursor.table;
-    if (value < 0 || value >= table.values.count)
+    if (value < 0 || value >= ValueCount(table))
         return false;
     for (int entry = table.values.sameFirstEntry; entry < table.entries.count(); ++entry)
         table.entries.set(entry, value);
+    SettingsModified = 1;
+    return true;
+}
+
+int SelectedFlag(const TableCursor& cursor, int flag)
+{
+    return cursor.table->flags.get(SelectedEntry(cursor), flag);
+}
+
+bool SetSelectedFlag(const TableCursor& cursor, int flag, int on)
+{
+    const TableFlags& flags = cursor.table->flags;
+    if (flag < 0 || flag >= flags.count || (on != 0 && on != 1))
+        return false;
+    flags.set(SelectedEntry(cursor), flag, on);
     SettingsModified = 1;
     return true;
 }

@@ -20,6 +20,8 @@ namespace {
 constexpr RECT kTableFrame = {25, 20, 690, 250};
 constexpr int kValueCellWidth = 112;
 constexpr int kValueCellHeight = 22;
+// The radio-button pairs of flag tables: "ON" of flag k is IDC_TABLE_FLAG_ON + k.
+constexpr int kMaxFlags = IDC_TABLE_FLAG_OFF - IDC_TABLE_FLAG_ON;
 
 // The frame's own controls that a running sequence locks.
 constexpr int kFrameLocks[] = {IDC_TABLE_CHANNEL_LIST, IDC_TABLE_VALUE_LIST, IDC_TABLE_SAME_LIST,
@@ -45,12 +47,9 @@ void AddValueText(HWND dialog, int id, const ChannelTable& table, int value)
 void FillLists(const TableFrame& frame)
 {
     const ChannelTable& table = Table(frame);
-    for (int entry = table.entries.firstListed; entry < table.entries.count(); ++entry) {
-        wchar_t text[16];
-        swprintf(text, 16, L"ch.%02d", entry + 1);
-        AddComboItem(frame.dialog, IDC_TABLE_CHANNEL_LIST, text);
-    }
-    for (int value = 0; value < table.values.count; ++value) {
+    for (int entry = table.entries.firstListed; entry < table.entries.count(); ++entry)
+        AddComboItem(frame.dialog, IDC_TABLE_CHANNEL_LIST, TableEntryLabel(table, entry).c_str());
+    for (int value = 0; value < ValueCount(table); ++value) {
         AddValueText(frame.dialog, IDC_TABLE_VALUE_LIST, table, value);
         AddValueText(frame.dialog, IDC_TABLE_SAME_LIST, table, value);
     }
@@ -64,7 +63,8 @@ void Start(HWND dialog)
     frame.cursor = OpenTable(*frame.member->table);
     FillLists(frame);
     SelectComboItem(dialog, IDC_TABLE_CHANNEL_LIST, *Table(frame).entries.position);
-    SelectComboItem(dialog, IDC_TABLE_SAME_LIST, Table(frame).values.sameStart);
+    if (ValueCount(Table(frame)) > 0)
+        SelectComboItem(dialog, IDC_TABLE_SAME_LIST, Table(frame).values.sameStart);
     EnableControl(dialog, IDC_TABLE_SLAVE_LIST, IsRs485Link());
     if (Table(frame).sequence) {
         frame.sequence = {
@@ -80,31 +80,53 @@ void Start(HWND dialog)
     ShowSelectedValue(frame);
 }
 
-void Paint(TableFrame& frame)
+// The page of the selected entry in columns of 8: "ch.01 =" and the value.
+void PaintGrid(const TableFrame& frame, HDC dc)
 {
-    ScopedPaint paint(frame.dialog);
-    HDC dc = paint.dc();
-    Rectangle(dc, kTableFrame.left, kTableFrame.top, kTableFrame.right, kTableFrame.bottom);
+    PaintTableFrame(dc, kTableFrame.bottom);
     const ChannelTable& table = Table(frame);
     const int base = PageBase(frame.cursor);
     const int length = PageLength(frame.cursor);
     for (int i = 0; i < length; ++i) {
         const int x = 35 + 175 * (i / 8);
         const int y = 40 + 25 * (i % 8);
-        wchar_t label[16];
-        swprintf(label, 16, L"ch.%02d =", base + i + 1);
-        TextOutW(dc, x, y, label, static_cast<int>(wcslen(label)));
+        const std::wstring label = TableEntryLabel(table, base + i) + L" =";
+        TextOutW(dc, x, y, label.c_str(), static_cast<int>(label.size()));
         char value[32];
         table.values.painted(table.entries.get(base + i), value, sizeof value);
-        const std::wstring text = WideFromUtf8(value);
-        // The value's cell is filled as the text is drawn: the table is
-        // painted over itself, and in a proportional font a shorter value
-        // would leave the end of a longer one standing.
-        RECT cell = {x + 60, y, std::min<LONG>(x + 60 + kValueCellWidth, kTableFrame.right - 1), y + kValueCellHeight};
-        ExtTextOutW(dc, x + 60, y, ETO_OPAQUE, &cell, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        PaintTableCell(dc, x + 60, y, kValueCellWidth, WideFromUtf8(value));
     }
+}
+
+void Paint(TableFrame& frame)
+{
+    ScopedPaint paint(frame.dialog);
+    HDC dc = paint.dc();
+    if (frame.member->hooks.paint)
+        frame.member->hooks.paint(frame, dc);
+    else
+        PaintGrid(frame, dc);
     if (frame.member->hooks.paintExtra)
         frame.member->hooks.paintExtra(frame, dc);
+    ++TablePaints;
+}
+
+// A radio button of a flag table: the flag and the value it stands for, or
+// false for any other control.
+bool FlagButton(const ChannelTable& table, int id, int& flag, int& on)
+{
+    const int count = std::min(table.flags.count, kMaxFlags);
+    if (id >= IDC_TABLE_FLAG_ON && id < IDC_TABLE_FLAG_ON + count) {
+        flag = id - IDC_TABLE_FLAG_ON;
+        on = 1;
+        return true;
+    }
+    if (id >= IDC_TABLE_FLAG_OFF && id < IDC_TABLE_FLAG_OFF + count) {
+        flag = id - IDC_TABLE_FLAG_OFF;
+        on = 0;
+        return true;
+    }
+    return false;
 }
 
 void SequenceTimer(TableFrame& frame)
@@ -128,6 +150,14 @@ bool Command(HWND dialog, int id, int code)
     if (frame.member->hooks.command && frame.member->hooks.command(frame, id, code))
         return true;
     const bool picked = code == CBN_SELCHANGE;
+    int flag = 0;
+    int on = 0;
+    if (FlagButton(Table(frame), id, flag, on)) {
+        if (code == BN_CLICKED && SetSelectedFlag(frame.cursor, flag, on))
+            InvalidateTable(frame);
+        ShowSelectedValue(frame);
+        return true;
+    }
     switch (id) {
     case IDC_TABLE_CHANNEL_LIST:
         if (picked) {
@@ -177,9 +207,39 @@ bool Message(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 } // namespace
 
+std::atomic<int> TablePaints = 0;
+
 void ShowSelectedValue(const TableFrame& frame)
 {
-    SelectComboItem(frame.dialog, IDC_TABLE_VALUE_LIST, SelectedValue(frame.cursor));
+    const ChannelTable& table = Table(frame);
+    if (table.flags.count == 0) {
+        SelectComboItem(frame.dialog, IDC_TABLE_VALUE_LIST, SelectedValue(frame.cursor));
+        return;
+    }
+    // ON marked for 1, OFF for 0 (neither for a value the unit never sends).
+    for (int flag = 0; flag < std::min(table.flags.count, kMaxFlags); ++flag) {
+        const int value = SelectedFlag(frame.cursor, flag);
+        CheckDlgButton(frame.dialog, IDC_TABLE_FLAG_ON + flag, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(frame.dialog, IDC_TABLE_FLAG_OFF + flag, value == 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+std::wstring TableEntryLabel(const ChannelTable& table, int entry)
+{
+    wchar_t number[8];
+    swprintf(number, 8, L"%02d", entry + 1);
+    return WideFromUtf8(table.entries.label) + number;
+}
+
+void PaintTableCell(HDC dc, int x, int y, int width, const std::wstring& text)
+{
+    RECT cell = {x, y, std::min<LONG>(x + width, kTableFrame.right - 1), y + kValueCellHeight};
+    ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+void PaintTableFrame(HDC dc, int bottom)
+{
+    Rectangle(dc, kTableFrame.left, kTableFrame.top, kTableFrame.right, bottom);
 }
 
 void InvalidateTable(const TableFrame& frame)
