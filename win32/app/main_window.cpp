@@ -11,6 +11,9 @@
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
 #include "dialogs/routing/video_output.h"
+#include "dialogs/unit/alarm_settings.h"
+#include "dialogs/unit/password.h"
+#include "dialogs/unit/unit_network.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -145,7 +148,7 @@ void RunMainCommand(int id)
         if (InterfaceKind == kInterfaceTcp)
             ShowError("インターフェイスをRS-232C/RS-485にしてください。");
         else
-            RunDialog(IDD_UNIT_NETWORK);
+            RunUnitNetworkDialog(MainWindow);
         break;
     case IDM_DISPLAY_PATTERN: RunDisplayPatternDialog(MainWindow); break;
     case IDM_AUTO_SWITCH: RunAutoSwitchDialog(MainWindow); break;
@@ -156,7 +159,7 @@ void RunMainCommand(int id)
     case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;
-    case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
+    case IDM_PASSWORD: RunPasswordDialog(MainWindow); break;
     case IDM_DATE_TIME_INPUT: RunDialog(IDD_DATE_TIME_INPUT); break;
     case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
     case IDM_TITLE_DISPLAY_INPUT: RunDialog(IDD_TITLE_DISPLAY_INPUT); break;
@@ -167,7 +170,7 @@ void RunMainCommand(int id)
     case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
     case IDM_TITLE_FONT_SIZE: RunDialog(IDD_TITLE_FONT_SIZE); break;
     case IDM_TITLE_FINE_POSITION: RunDialog(IDD_TITLE_FINE_POSITION); break;
-    case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
+    case IDM_ALARM_SETTINGS: RunAlarmSettingsDialog(MainWindow); break;
     case IDM_ALARM_INPUT: RunDialog(IDD_ALARM_INPUT); break;
     case IDM_ALARM_VIDEO_OUTPUT: RunDialog(IDD_ALARM_VIDEO_OUTPUT); break;
     case IDM_ALARM_SIGNAL_OUTPUT: RunDialog(IDD_ALARM_SIGNAL_OUTPUT); break;
