@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "files/settings_file.h"
@@ -63,12 +65,12 @@ TEST_F(MainWindowTest, CreationStartsTheProgram)
     EXPECT_TRUE(style & WS_THICKFRAME);
 }
 
-TEST_F(MainWindowTest, MenuHasItsFivePopups)
+TEST_F(MainWindowTest, MenuHasItsPopups)
 {
     HMENU menu = GetMenu(MainWindow);
-    ASSERT_EQ(GetMenuItemCount(menu), 5);
-    const wchar_t* titles[] = {L"ﾌｧｲﾙ(&F)", L"設定", L"状態", L"通信", L"プロトコル"};
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    const wchar_t* titles[] = {L"ﾌｧｲﾙ(&F)", L"設定", L"状態", L"通信", L"プロトコル", L"詳細設定"};
+    for (int i = 0; i < 6; ++i) {
         wchar_t text[64];
         GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, titles[i]);
@@ -80,6 +82,19 @@ TEST_F(MainWindowTest, MenuHasItsFivePopups)
     EXPECT_STREQ(text, L"設定項目の読み込み");
     GetMenuStringW(menu, IDM_EXIT, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"ｱﾌﾟﾘｹｰｼｮﾝの終了");
+
+    // "詳細設定" posts the commands that have no other item, in groups
+    // (0: a separator).
+    const UINT details[] = {IDM_DATE_TIME, IDM_DATE_TIME_INPUT, IDM_DATE_TIME_OUTPUT, 0,
+                            IDM_TITLES, IDM_TITLE_DISPLAY_INPUT, IDM_TITLE_DISPLAY_OUTPUT, IDM_TITLE_POSITION,
+                            IDM_TITLE_FONT_SIZE, IDM_TITLE_FINE_POSITION, 0,
+                            IDM_GLYPH_SMALL, IDM_GLYPH_MEDIUM, IDM_GLYPH_LARGE, IDM_GLYPH_INSERT, 0,
+                            IDM_ALARM_SETTINGS, IDM_ALARM_INPUT, IDM_ALARM_VIDEO_OUTPUT, IDM_ALARM_SIGNAL_OUTPUT, 0,
+                            IDM_PASSWORD};
+    HMENU popup = GetSubMenu(menu, 5);
+    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(std::size(details)));
+    for (int i = 0; i < static_cast<int>(std::size(details)); ++i)
+        EXPECT_EQ(GetMenuItemID(popup, i), details[i] ? details[i] : 0u) << i;
 }
 
 TEST_F(MainWindowTest, MenuStatesFollowTheInterface)

@@ -7,6 +7,8 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/overlay/date_time.h"
+#include "dialogs/overlay/title_layout.h"
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
@@ -156,20 +158,20 @@ void RunMainCommand(int id)
     case IDM_SET_ALL: RunSetAllDialog(MainWindow); break;
     case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
     case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;
-    case IDM_DATE_TIME: RunDialog(IDD_DATE_TIME); break;
+    case IDM_DATE_TIME: RunDateTimeDialog(MainWindow); break;
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
-    case IDM_TITLE_POSITION: RunDialog(IDD_TITLE_POSITION); break;
+    case IDM_TITLE_POSITION: RunTitlePositionDialog(MainWindow); break;
     case IDM_PASSWORD: RunPasswordDialog(MainWindow); break;
     case IDM_DATE_TIME_INPUT: RunDialog(IDD_DATE_TIME_INPUT); break;
     case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
-    case IDM_TITLE_DISPLAY_INPUT: RunDialog(IDD_TITLE_DISPLAY_INPUT); break;
-    case IDM_TITLE_DISPLAY_OUTPUT: RunDialog(IDD_TITLE_DISPLAY_OUTPUT); break;
+    case IDM_TITLE_DISPLAY_INPUT: RunTitleDisplayInputDialog(MainWindow); break;
+    case IDM_TITLE_DISPLAY_OUTPUT: RunTitleDisplayOutputDialog(MainWindow); break;
     case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
     case IDM_GLYPH_SMALL:
     case IDM_GLYPH_MEDIUM:
     case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
-    case IDM_TITLE_FONT_SIZE: RunDialog(IDD_TITLE_FONT_SIZE); break;
-    case IDM_TITLE_FINE_POSITION: RunDialog(IDD_TITLE_FINE_POSITION); break;
+    case IDM_TITLE_FONT_SIZE: RunTitleFontSizeDialog(MainWindow); break;
+    case IDM_TITLE_FINE_POSITION: RunTitleFinePositionDialog(MainWindow); break;
     case IDM_ALARM_SETTINGS: RunAlarmSettingsDialog(MainWindow); break;
     case IDM_ALARM_INPUT: RunDialog(IDD_ALARM_INPUT); break;
     case IDM_ALARM_VIDEO_OUTPUT: RunDialog(IDD_ALARM_VIDEO_OUTPUT); break;

@@ -108,8 +108,9 @@ void EndModalDialog(HWND dialog, INT_PTR result)
 void SetDialogCaption(HWND dialog, const wchar_t* title, CaptionPath caption)
 {
     std::wstring text = title;
-    text += L"  ";
-    if (caption == kCaptionWithPath)
+    if (caption != kCaptionOwnBlanks)
+        text += L"  ";
+    if (caption != kCaptionWithoutPath)
         text += WideFromUtf8(CurrentFilePath);
     SetWindowTextW(dialog, text.c_str());
 }

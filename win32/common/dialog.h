@@ -14,6 +14,7 @@
 enum CaptionPath {
     kCaptionWithPath,      // title, two blanks, the settings file path
     kCaptionWithoutPath,   // title and two blanks
+    kCaptionOwnBlanks,     // the title with the blanks it carries, then the path
 };
 
 struct DialogHandlers {

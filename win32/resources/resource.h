@@ -187,4 +187,34 @@
 #define IDC_UNIT_PROGRESS           1451
 #define IDC_UNIT_CLOSE              1452
 
+// Date and time: each clock list is followed by its "設定" (list id + 1).
+#define IDC_CLOCK_YEAR_LIST         1600
+#define IDC_CLOCK_YEAR_SET          1601
+#define IDC_CLOCK_MONTH_LIST        1602
+#define IDC_CLOCK_MONTH_SET         1603
+#define IDC_CLOCK_DAY_LIST          1604
+#define IDC_CLOCK_DAY_SET           1605
+#define IDC_CLOCK_HOUR_LIST         1606
+#define IDC_CLOCK_HOUR_SET          1607
+#define IDC_CLOCK_MINUTE_LIST       1608
+#define IDC_CLOCK_MINUTE_SET        1609
+#define IDC_CLOCK_SECOND_LIST       1610
+#define IDC_CLOCK_SECOND_SET        1611
+#define IDC_CLOCK_RANGE_LIST        1612
+#define IDC_CLOCK_RANGE_SET         1613
+#define IDC_CLOCK_SIZE_GROUP        1614
+#define IDC_CLOCK_SIZE_LIST         1615
+#define IDC_CLOCK_SIZE_SET          1616
+#define IDC_CLOCK_CORRECTION        1617
+#define IDC_CLOCK_SLAVE_LIST        1618
+#define IDC_CLOCK_CLOSE             1619
+
+// Title fine position: each list is followed by its "設定" (list id + 1).
+#define IDC_TITLE_TOP_LIST          1630
+#define IDC_TITLE_TOP_SET           1631
+#define IDC_TITLE_BOTTOM_LIST       1632
+#define IDC_TITLE_BOTTOM_SET        1633
+#define IDC_TITLE_FINE_SLAVE_LIST   1634
+#define IDC_TITLE_FINE_CLOSE        1635
+
 #define IDC_STATIC                  -1

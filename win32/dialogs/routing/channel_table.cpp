@@ -192,6 +192,7 @@ void RunChannelTableDialog(HWND owner, const ChannelTableMember& member)
     const ModalDialog dialog = {
         .templateId = member.templateId,
         .title = member.title,
+        .caption = member.caption,
         .closeId = IDC_TABLE_CLOSE,
         .handlers = {.start = Start, .command = Command, .close = Close, .message = Message},
     };

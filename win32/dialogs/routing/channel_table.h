@@ -10,6 +10,7 @@
 
 #include <span>
 
+#include "common/dialog.h"
 #include "common/sequence_display.h"
 #include "dialogs/routing/channel_table_model.h"
 
@@ -32,6 +33,7 @@ struct TableHooks {
 
 struct ChannelTableMember {
     const wchar_t* title = L"";   // caption title; two blanks and the settings file follow
+    CaptionPath caption = kCaptionWithPath;   // or the title's own blanks, then the file
     int templateId = 0;
     const ChannelTable* table = nullptr;
     // The member's own controls that the timed sequence locks while it runs.
