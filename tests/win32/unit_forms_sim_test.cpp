@@ -22,14 +22,6 @@
 
 namespace {
 
-bool HasMessage(const char* text)
-{
-    for (const RecordedMessage& m : RecordedMessages)
-        if (m.text == text)
-            return true;
-    return false;
-}
-
 bool Enabled(HWND dialog, int id)
 {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
@@ -56,7 +48,7 @@ void ForcedSendIsRefused(HWND dialog, int id)
     Click(dialog, id);
     EXPECT_EQ(TransactionState.busy, 0);
     StatusTimerTick();
-    EXPECT_TRUE(HasMessage("Command Error"));
+    EXPECT_TRUE(WasShown("Command Error"));
     EXPECT_EQ(SimulatorLog().size(), logged);
 }
 
@@ -194,7 +186,7 @@ TEST_F(UnitFormsTest, UnitNetworkRowsOnTheWireAndThePortsInTheConfigurationFile)
                                                         "EAA192.168.001.004", "ESM255.255.255.000", "ECTON",
                                                         "EKAOF", "ETR8", "EDPN08080", "ESPN09004"}));
     EXPECT_STREQ(DeviceModel.UnitNetwork.destinationPortText, "8080");
-    EXPECT_FALSE(HasMessage("Command Error"));
+    EXPECT_FALSE(WasShown("Command Error"));
 }
 
 TEST_F(UnitFormsTest, UnitNetworkReadFillsTheDialogFromTheUnit)
@@ -228,7 +220,7 @@ TEST_F(UnitFormsTest, UnitNetworkReadFillsTheDialogFromTheUnit)
         locked = !Enabled(dialog, IDC_UNIT_READ) && !Enabled(dialog, IDC_UNIT_CLOSE) &&
                  !Enabled(dialog, IDC_UNIT_IP_SET) && !Enabled(dialog, IDC_UNIT_DESTINATION_SET) &&
                  !Enabled(dialog, IDC_UNIT_IP_ADDRESS);
-        while (!HasMessage("読み込みが完了しました") && GetTickCount() - start < 10000) {
+        while (!WasShown("読み込みが完了しました") && GetTickCount() - start < 10000) {
             const int position = static_cast<int>(SendDlgItemMessageW(dialog, IDC_UNIT_PROGRESS, PBM_GETPOS, 0, 0));
             highestProgress = position > highestProgress ? position : highestProgress;
             Sleep(20);

@@ -43,28 +43,17 @@ const FormControls kForm = {
     .slaveListId = IDC_ALARM_SLAVE_LIST,
 };
 
-void Start(HWND dialog)
-{
-    StartFormControls(dialog, kForm);
-}
-
-bool Command(HWND dialog, int id, int code)
-{
-    return FormCommand(dialog, kForm, id, code);
-}
-
 const ModalDialog kDialog = {
     .templateId = IDD_ALARM_SETTINGS,
     .title = L"アラーム",
     .caption = kCaptionWithoutPath,
     .closeId = IDC_ALARM_CLOSE,
-    .fields = kFields,
-    .handlers = {.start = Start, .command = Command, .close = CloseForm},
+    .handlers = {.close = CloseForm},
 };
 
 } // namespace
 
 void RunAlarmSettingsDialog(HWND owner)
 {
-    RunForm(owner, kDialog);
+    RunForm(owner, kDialog, kForm);
 }

@@ -34,28 +34,17 @@ const FormControls kForm = {
     .slaveListId = IDC_PASSWORD_SLAVE_LIST,
 };
 
-void Start(HWND dialog)
-{
-    StartFormControls(dialog, kForm);
-}
-
-bool Command(HWND dialog, int id, int code)
-{
-    return FormCommand(dialog, kForm, id, code);
-}
-
 const ModalDialog kDialog = {
     .templateId = IDD_PASSWORD,
     .title = L"パスワード",
     .caption = kCaptionWithoutPath,
     .closeId = IDC_PASSWORD_CLOSE,
-    .fields = kFields,
-    .handlers = {.start = Start, .command = Command, .close = CloseForm},
+    .handlers = {.close = CloseForm},
 };
 
 } // namespace
 
 void RunPasswordDialog(HWND owner)
 {
-    RunForm(owner, kDialog);
+    RunForm(owner, kDialog, kForm);
 }

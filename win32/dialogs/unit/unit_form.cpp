@@ -8,28 +8,18 @@ namespace {
 
 struct FormRun {
     const ModalDialog* dialog = nullptr;
+    const FormControls* form = nullptr;
     bool initialising = true;
 };
 
-void StartForm(HWND dialog)
+FormRun& RunOf(HWND dialog)
 {
-    auto& run = *static_cast<FormRun*>(DialogContext(dialog));
-    if (run.dialog->handlers.start)
-        run.dialog->handlers.start(dialog);
-    run.initialising = false;
+    return *static_cast<FormRun*>(DialogContext(dialog));
 }
 
 } // namespace
 
 const wchar_t* const kOffOnItems[] = {L"OFF", L"ON", nullptr};
-
-INT_PTR RunForm(HWND owner, const ModalDialog& dialog)
-{
-    ModalDialog form = dialog;
-    form.handlers.start = StartForm;
-    FormRun run{.dialog = &dialog};
-    return RunModalDialog(owner, form, &run);
-}
 
 bool FormInitialising(HWND dialog)
 {
@@ -37,18 +27,29 @@ bool FormInitialising(HWND dialog)
     return !run || run->initialising;
 }
 
-void StartFormControls(HWND dialog, const FormControls& form)
+namespace {
+
+void StartForm(HWND dialog)
 {
+    FormRun& run = RunOf(dialog);
+    const FormControls& form = *run.form;
     if (form.checkedSetId)
         EnableControl(dialog, form.checkedSetId, form.editSendable());
     if (form.slaveListId) {
         FillSlaveAddressList(dialog, form.slaveListId);
         EnableControl(dialog, form.slaveListId, IsRs485Link());
     }
+    if (run.dialog->handlers.start)
+        run.dialog->handlers.start(dialog);
+    run.initialising = false;
 }
 
-bool FormCommand(HWND dialog, const FormControls& form, int id, int code)
+bool FormCommand(HWND dialog, int id, int code)
 {
+    const FormRun& run = RunOf(dialog);
+    if (run.dialog->handlers.command && run.dialog->handlers.command(dialog, id, code))
+        return true;
+    const FormControls& form = *run.form;
     for (const FormButton& button : form.buttons) {
         if (button.id == id) {
             form.sendRow(button.row);
@@ -79,6 +80,18 @@ bool FormCommand(HWND dialog, const FormControls& form, int id, int code)
         return true;
     }
     return false;
+}
+
+} // namespace
+
+INT_PTR RunForm(HWND owner, const ModalDialog& dialog, const FormControls& form)
+{
+    ModalDialog running = dialog;
+    running.fields = form.fields;
+    running.handlers.start = StartForm;
+    running.handlers.command = FormCommand;
+    FormRun run{.dialog = &dialog, .form = &form};
+    return RunModalDialog(owner, running, &run);
 }
 
 void CloseForm(HWND dialog)

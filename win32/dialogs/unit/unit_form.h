@@ -33,20 +33,17 @@ struct FormControls {
 // "OFF", "ON": the lists of a flag.
 extern const wchar_t* const kOffOnItems[];
 
-// Runs the form. Until its start handler has returned, the change
-// notifications that filling its controls causes are the program's own.
-INT_PTR RunForm(HWND owner, const ModalDialog& dialog);
+// Runs the form; its fields are the form's. At the start, after the bound
+// controls: the checked edit's "設定" and the slave-address list (with
+// "Broadcast", usable on RS-485 only), then the dialog's own start. Until
+// that has returned, the change notifications that filling the controls
+// causes are the program's own.
+// A control's command the dialog's own handler leaves: a "設定" sends its
+// row; a list picked stores its line and marks the settings as changed; the
+// checked edit's text is stored and its "設定" enabled or disabled (a change
+// the user made marks the settings).
+INT_PTR RunForm(HWND owner, const ModalDialog& dialog, const FormControls& form);
 bool FormInitialising(HWND dialog);
-
-// After the bound controls are filled: the checked edit's "設定" and the
-// slave-address list (with "Broadcast", usable on RS-485 only).
-void StartFormControls(HWND dialog, const FormControls& form);
-
-// A control's command: a "設定" sends its row; a list picked stores its line
-// and marks the settings as changed; the checked edit's text is stored and
-// its "設定" enabled or disabled (a change the user made marks the settings).
-// True when `id` is one of the form's controls.
-bool FormCommand(HWND dialog, const FormControls& form, int id, int code);
 
 // Close and the close box: the transaction is forgotten, the dialog ends.
 void CloseForm(HWND dialog);

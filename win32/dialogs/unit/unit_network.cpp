@@ -130,7 +130,7 @@ bool Command(HWND dialog, int id, int code)
             PressSequenceButton(Read);
         return true;
     }
-    return FormCommand(dialog, kForm, id, code);
+    return false;
 }
 
 void Close(HWND dialog)
@@ -158,7 +158,6 @@ const ModalDialog kDialog = {
     .templateId = IDD_UNIT_NETWORK,
     .title = L"プロトコルの設定",
     .closeId = IDC_UNIT_CLOSE,
-    .fields = kFields,
     .handlers = {.start = Start, .command = Command, .close = Close, .message = Message},
 };
 
@@ -167,5 +166,5 @@ const ModalDialog kDialog = {
 void RunUnitNetworkDialog(HWND owner)
 {
     OpenUnitNetwork();
-    RunForm(owner, kDialog);
+    RunForm(owner, kDialog, kForm);
 }
