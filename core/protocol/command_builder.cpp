@@ -114,20 +114,25 @@ bool SendAlarmPolarity(const DeviceModelData& model)
     return SendFlagLetter("AIP", model.AlarmSettings.inputPolarity, 'B', 'M');
 }
 
+bool HoldTimeSendable(const AlarmSettingsRecord& alarm)
+{
+    const size_t length = strnlen(alarm.holdTimeText, sizeof alarm.holdTimeText);
+    if (length == 0 || length > 2)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (alarm.holdTimeText[i] < '0' || alarm.holdTimeText[i] > '9')
+            return false;
+    return InRange(alarm.holdTime, 1, kMaxDwellTime);
+}
+
 bool SendAlarmHoldTime(const DeviceModelData& model)
 {
     const AlarmSettingsRecord& alarm = model.AlarmSettings;
-    const size_t length = strnlen(alarm.holdTimeText, sizeof alarm.holdTimeText);
-    if (length == 0 || length > 2)
-        return RefuseCommand();
-    for (size_t i = 0; i < length; ++i)
-        if (alarm.holdTimeText[i] < '0' || alarm.holdTimeText[i] > '9')
-            return RefuseCommand();
-    if (!InRange(alarm.holdTime, 1, kMaxDwellTime))
+    if (!HoldTimeSendable(alarm))
         return RefuseCommand();
     CommandText command;
     command.Put("ADT");
-    if (length == 1)
+    if (alarm.holdTimeText[1] == '\0')
         command.PutChar('0');
     command.Put(alarm.holdTimeText);
     return Send(command);
@@ -513,16 +518,22 @@ bool SendMenuLock(const DeviceModelData& model)
     return SendFlagLetter("PMO", model.PanelLock.menuLock, 'N', 'F');
 }
 
+bool PasswordSendable(const PanelLockRecord& lock)
+{
+    for (int i = 0; i < kPasswordLength; ++i)
+        if (lock.password[i] < '0' || lock.password[i] > '9')
+            return false;
+    return true;
+}
+
 bool SendPassword(const DeviceModelData& model)
 {
-    const char* password = model.PanelLock.password;
-    for (int i = 0; i < kPasswordLength; ++i)
-        if (password[i] < '0' || password[i] > '9')
-            return RefuseCommand();
+    if (!PasswordSendable(model.PanelLock))
+        return RefuseCommand();
     CommandText command;
     command.Put("PN");
     for (int i = 0; i < kPasswordLength; ++i)
-        command.PutChar(password[i]);
+        command.PutChar(model.PanelLock.password[i]);
     return Send(command);
 }
 
@@ -624,29 +635,36 @@ bool SendUnitFlag(const char* mnemonic, int flag)
     return SendSerial(command);
 }
 
-// A port goes out as exactly five digits. A shorter number is padded with
-// leading zeros, the form the unit stores ("09004"); anything that is not a
-// port number 1..65535 is refused rather than sent as garbage.
 bool SendUnitPort(const char* mnemonic, const char* text)
 {
-    const size_t length = strnlen(text, 6);
-    if (length == 0 || length > 5)
-        return RefuseCommand();
-    int value = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return RefuseCommand();
-        value = value * 10 + (text[i] - '0');
-    }
-    if (!InRange(value, 1, 65535))
+    int port = 0;
+    if (CheckUnitPort(text, port) != kUnitPortGood)
         return RefuseCommand();
     CommandText command;
     command.Put(mnemonic);
-    command.PutDecimal(value, 5);
+    command.PutDecimal(port, 5);
     return SendSerial(command);
 }
 
 } // namespace
+
+UnitPortCheck CheckUnitPort(const char* text, int& port)
+{
+    const size_t length = strnlen(text, 6);
+    if (length == 0)
+        return kUnitPortEmpty;
+    int value = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return kUnitPortNotDigits;
+        if (value <= 65535)
+            value = value * 10 + (text[i] - '0');
+    }
+    if (length > 5 || !InRange(value, 1, 65535))
+        return kUnitPortOutOfRange;
+    port = value;
+    return kUnitPortGood;
+}
 
 bool SendUnitConnectionTry(const DeviceModelData& model)
 {

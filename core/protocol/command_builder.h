@@ -11,6 +11,8 @@
 #include "protocol/title_codec.h"
 
 // Alarm settings.
+// The hold time can be sent: a text of one or two digits whose number is 1..99.
+bool HoldTimeSendable(const AlarmSettingsRecord& alarm);
 bool SendAlarmPolarity(const DeviceModelData& model);  // AIPM / AIPB
 bool SendAlarmHoldTime(const DeviceModelData& model);  // ADTdd from holdTimeText (one or two digits, 1..99)
 bool SendAlarmBuzzer(const DeviceModelData& model);    // ABOON / ABOOF
@@ -66,6 +68,8 @@ bool SendTitleFineTop(const DeviceModelData& model);     // CTATnn
 bool SendTitleFineBottom(const DeviceModelData& model);  // CTABnn
 
 // Panel lock.
+// The password can be sent: its first six characters are all digits.
+bool PasswordSendable(const PanelLockRecord& lock);
 bool SendButtonLock(const DeviceModelData& model);  // POON / POOF
 bool SendMenuLock(const DeviceModelData& model);    // PMON / PMOF
 bool SendPassword(const DeviceModelData& model);    // PN + 6 digits
@@ -79,6 +83,10 @@ bool SendGlyphRegister(const DeviceModelData& model, int sizeType, int slot);   
 bool SendGlyphInsert(const DeviceModelData& model, int sizeType, int slot, int channel, int position);
 
 // Unit network settings: written straight to the serial link.
+// A port text goes out as exactly five digits: a shorter number is padded
+// with leading zeros, anything that is not a port number 1..65535 is refused.
+enum UnitPortCheck { kUnitPortGood, kUnitPortEmpty, kUnitPortNotDigits, kUnitPortOutOfRange };
+UnitPortCheck CheckUnitPort(const char* text, int& port);
 enum UnitAddressKind { kUnitIpAddress, kUnitGatewayAddress, kUnitActiveAddress, kUnitSubnetMask };
 bool SendUnitAddress(const DeviceModelData& model, UnitAddressKind kind);  // EIA / EGA / EAA / ESM + ddd.ddd.ddd.ddd
 bool SendUnitConnectionTry(const DeviceModelData& model);                  // ECTON / ECTOF

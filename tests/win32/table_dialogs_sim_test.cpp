@@ -34,14 +34,6 @@ void Drive(void (*run)(HWND), const std::function<void(HWND)>& act)
     }, 15000));
 }
 
-bool HasMessage(const char* text)
-{
-    for (const RecordedMessage& m : RecordedMessages)
-        if (m.text == text)
-            return true;
-    return false;
-}
-
 using TableDialogsTest = SerialSimTest;
 
 } // namespace
@@ -128,7 +120,7 @@ TEST_F(TableDialogsTest, AllPatternsSequence)
         EXPECT_EQ(Text(dialog, IDC_TABLE_SEQUENCE), L"キャンセル");
         lockedWhileRunning = !IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)) &&
                              !IsWindowEnabled(GetDlgItem(dialog, IDC_PATTERN_LIST));
-        for (int waited = 0; waited < 30000 && !HasMessage("Success"); waited += 20) {
+        for (int waited = 0; waited < 30000 && !WasShown("Success"); waited += 20) {
             percents.insert(Text(dialog, IDC_TABLE_PERCENT));
             Sleep(20);
         }
@@ -137,7 +129,7 @@ TEST_F(TableDialogsTest, AllPatternsSequence)
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)));
     });
     EXPECT_TRUE(lockedWhileRunning);
-    EXPECT_TRUE(HasMessage("Success"));
+    EXPECT_TRUE(WasShown("Success"));
     EXPECT_EQ(percents.count(L"0"), 1u);
     EXPECT_EQ(percents.count(L"3"), 1u);
     const std::vector<std::string> log = SimulatorLog();
@@ -160,8 +152,8 @@ TEST_F(TableDialogsTest, AnErrorEndsTheSequenceWithoutSuccess)
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)));
         EXPECT_EQ(Text(dialog, IDC_TABLE_SEQUENCE), L"全パターン設定");
     });
-    EXPECT_TRUE(HasMessage("Command Error"));
-    EXPECT_FALSE(HasMessage("Success"));
+    EXPECT_TRUE(WasShown("Command Error"));
+    EXPECT_FALSE(WasShown("Success"));
     EXPECT_EQ(SimulatorLog().size(), 5u);
 }
 
@@ -178,7 +170,7 @@ TEST_F(TableDialogsTest, CancelStopsTheSequence)
     ASSERT_FALSE(RecordedMessages.empty());
     EXPECT_EQ(RecordedMessages.back().text, "中止しました");
     EXPECT_EQ(RecordedMessages.back().caption, "キャンセル");
-    EXPECT_FALSE(HasMessage("Success"));
+    EXPECT_FALSE(WasShown("Success"));
     Sleep(900);
     EXPECT_LT(SimulatorLog().size(), 32u);
 }

@@ -23,14 +23,6 @@
 
 namespace {
 
-bool HasMessage(const char* text)
-{
-    for (const RecordedMessage& m : RecordedMessages)
-        if (m.text == text)
-            return true;
-    return false;
-}
-
 int ProgressPosition(HWND dialog)
 {
     return static_cast<int>(SendDlgItemMessageW(dialog, IDC_TRANSFER_PROGRESS, PBM_GETPOS, 0, 0));
@@ -71,12 +63,12 @@ RunSeen RunToSuccess(void (*run)(HWND), const char* doneText, int limitMs)
 {
     RunSeen seen;
     EXPECT_TRUE(DriveDialog(run, nullptr, [&](HWND dialog) {
-        Watch(dialog, seen, [doneText] { return HasMessage(doneText); }, limitMs);
+        Watch(dialog, seen, [doneText] { return WasShown(doneText); }, limitMs);
         WaitUntilGone(dialog);
         if (IsWindow(dialog))
             PostMessageW(dialog, WM_COMMAND, IDC_TRANSFER_CLOSE, 0);
     }, limitMs + 5000));
-    EXPECT_TRUE(HasMessage(doneText));
+    EXPECT_TRUE(WasShown(doneText));
     return seen;
 }
 
@@ -147,7 +139,7 @@ TEST_F(TransferDialogsTest, ReadAllFillsTheModelFromTheUnitAndASaveWritesIt)
         EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_TRANSFER_SLAVE_LIST, CB_GETCOUNT, 0, 0), 32);
         EXPECT_EQ(Text(dialog, IDC_TRANSFER_SLAVE_LIST), L"00");
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TRANSFER_SLAVE_LIST)));   // RS-232C
-        Watch(dialog, seen, [] { return HasMessage("読み込みが完了しました"); }, 30000);
+        Watch(dialog, seen, [] { return WasShown("読み込みが完了しました"); }, 30000);
         WaitUntilGone(dialog);
     }, 40000));
     EXPECT_TRUE(seen.lockedWhileRunning);
@@ -195,7 +187,7 @@ TEST_F(TransferDialogsTest, BroadcastSetAllSendsOneCommandPerTickAndLeavesTheUni
     EXPECT_TRUE(DriveDialog(RunSetAllDialog, nullptr, [&](HWND dialog) {
         EXPECT_EQ(Title(dialog), L"全項目の設定  ");
         EXPECT_EQ(Text(dialog, IDC_TRANSFER_SLAVE_LIST), L"Broadcast");
-        Watch(dialog, seen, [] { return HasMessage("設定が完了しました"); }, 35000);
+        Watch(dialog, seen, [] { return WasShown("設定が完了しました"); }, 35000);
         WaitUntilGone(dialog);
     }, 45000));
     // 67 ticks of 400 ms, without waiting for replies that a broadcast never gets.
@@ -236,8 +228,8 @@ TEST_F(TransferDialogsTest, AnErrorAtStepFortyEndsSetAllWithTheDialogOpen)
         EXPECT_EQ(ProgressPosition(dialog), 0);
         PostMessageW(dialog, WM_COMMAND, IDC_TRANSFER_CLOSE, 0);
     }, 35000));
-    EXPECT_TRUE(HasMessage("Command Error"));
-    EXPECT_FALSE(HasMessage("設定が完了しました"));
+    EXPECT_TRUE(WasShown("Command Error"));
+    EXPECT_FALSE(WasShown("設定が完了しました"));
     EXPECT_EQ(seen.highestProgress, 40);
     EXPECT_EQ(SimulatorLog().size(), 40u);
 }
@@ -286,7 +278,7 @@ TEST_F(TransferDialogsTest, AutoSwitchButtonsAndAllPatterns)
         Click(dialog, IDC_TABLE_SEQUENCE);
         locked = !IsWindowEnabled(GetDlgItem(dialog, IDC_AUTO_PATTERN_LIST)) &&
                  !IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_SET_ALL));
-        for (int waited = 0; waited < 20000 && !HasMessage("Success"); waited += 20) {
+        for (int waited = 0; waited < 20000 && !WasShown("Success"); waited += 20) {
             percents.insert(Text(dialog, IDC_TABLE_PERCENT));
             Sleep(20);
         }

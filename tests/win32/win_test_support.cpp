@@ -285,3 +285,11 @@ std::vector<std::string> SimulatorLog()
     fclose(file);
     return lines;
 }
+
+bool WasShown(const char* text)
+{
+    for (const RecordedMessage& m : RecordedMessages)
+        if (m.text == text)
+            return true;
+    return false;
+}

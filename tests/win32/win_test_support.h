@@ -99,6 +99,8 @@ struct RecordedMessage {
 extern std::vector<RecordedMessage> RecordedMessages;
 // From now on every message box is recorded (a Yes/No box is answered No).
 void RecordMessageBoxes();
+// A message box with this text was recorded.
+bool WasShown(const char* text);
 
 // Message boxes are recorded while it lives (a fixture's member); shown again
 // after.

@@ -16,6 +16,9 @@
 #include "dialogs/routing/transfer_dialogs.h"
 #include "dialogs/routing/io_status.h"
 #include "dialogs/routing/video_output.h"
+#include "dialogs/unit/alarm_settings.h"
+#include "dialogs/unit/password.h"
+#include "dialogs/unit/unit_network.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -150,7 +153,7 @@ void RunMainCommand(int id)
         if (InterfaceKind == kInterfaceTcp)
             ShowError("インターフェイスをRS-232C/RS-485にしてください。");
         else
-            RunDialog(IDD_UNIT_NETWORK);
+            RunUnitNetworkDialog(MainWindow);
         break;
     case IDM_DISPLAY_PATTERN: RunDisplayPatternDialog(MainWindow); break;
     case IDM_AUTO_SWITCH: RunAutoSwitchDialog(MainWindow); break;
@@ -161,9 +164,9 @@ void RunMainCommand(int id)
     case IDM_DATE_TIME: RunDateTimeDialog(MainWindow); break;
     case IDM_TITLES: RunDialog(IDD_TITLES); break;
     case IDM_TITLE_POSITION: RunTitlePositionDialog(MainWindow); break;
-    case IDM_PASSWORD: RunDialog(IDD_PASSWORD); break;
     case IDM_DATE_TIME_INPUT: RunDateTimeInputDialog(MainWindow); break;
     case IDM_DATE_TIME_OUTPUT: RunDateTimeOutputDialog(MainWindow); break;
+    case IDM_PASSWORD: RunPasswordDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_INPUT: RunTitleDisplayInputDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_OUTPUT: RunTitleDisplayOutputDialog(MainWindow); break;
     case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
@@ -172,10 +175,10 @@ void RunMainCommand(int id)
     case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
     case IDM_TITLE_FONT_SIZE: RunTitleFontSizeDialog(MainWindow); break;
     case IDM_TITLE_FINE_POSITION: RunTitleFinePositionDialog(MainWindow); break;
-    case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
     case IDM_ALARM_INPUT: RunAlarmInputDialog(MainWindow); break;
     case IDM_ALARM_VIDEO_OUTPUT: RunAlarmVideoOutputDialog(MainWindow); break;
     case IDM_ALARM_SIGNAL_OUTPUT: RunAlarmSignalOutputDialog(MainWindow); break;
+    case IDM_ALARM_SETTINGS: RunAlarmSettingsDialog(MainWindow); break;
     default: break;
     }
 }

@@ -51,21 +51,17 @@ void PickSlaveAddress(HWND dialog, int id)
 
 namespace {
 
-void FillField(HWND dialog, const ControlField& field)
+// The field's value in its control.
+void ShowField(HWND dialog, const ControlField& field)
 {
     switch (field.kind) {
     case kComboChoice:
-        if (field.fill)
-            field.fill(dialog, field.id);
-        for (const wchar_t* const* item = field.items; item && *item; ++item)
-            AddComboItem(dialog, field.id, *item);
         SelectComboItem(dialog, field.id, field.get());
         break;
     case kCheckBox:
         CheckDlgButton(dialog, field.id, field.get() ? BST_CHECKED : BST_UNCHECKED);
         break;
     case kEditText:
-        SendDlgItemMessageW(dialog, field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.textBytes - 1), 0);
         SetDlgItemTextW(dialog, field.id, WideFromModel(field.text).c_str());
         break;
     case kIpAddress: {
@@ -74,6 +70,25 @@ void FillField(HWND dialog, const ControlField& field)
         break;
     }
     }
+}
+
+void FillField(HWND dialog, const ControlField& field)
+{
+    switch (field.kind) {
+    case kComboChoice:
+        if (field.fill)
+            field.fill(dialog, field.id);
+        for (const wchar_t* const* item = field.items; item && *item; ++item)
+            AddComboItem(dialog, field.id, *item);
+        break;
+    case kEditText:
+        SendDlgItemMessageW(dialog, field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.textBytes - 1), 0);
+        break;
+    case kCheckBox:
+    case kIpAddress:
+        break;
+    }
+    ShowField(dialog, field);
 }
 
 void StoreField(HWND dialog, const ControlField& field)
@@ -115,8 +130,21 @@ void FillControls(HWND dialog, std::span<const ControlField> fields)
         FillField(dialog, field);
 }
 
+void RefreshControls(HWND dialog, std::span<const ControlField> fields)
+{
+    for (const ControlField& field : fields)
+        ShowField(dialog, field);
+}
+
 void StoreControls(HWND dialog, std::span<const ControlField> fields)
 {
     for (const ControlField& field : fields)
         StoreField(dialog, field);
+}
+
+void StoreControl(HWND dialog, std::span<const ControlField> fields, int id)
+{
+    for (const ControlField& field : fields)
+        if (field.id == id)
+            StoreField(dialog, field);
 }

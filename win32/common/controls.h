@@ -46,6 +46,10 @@ struct ControlField {
 
 // Shows every field in its control.
 void FillControls(HWND dialog, std::span<const ControlField> fields);
+// Shows every field again in its control, whose lines are already there.
+void RefreshControls(HWND dialog, std::span<const ControlField> fields);
 // Stores every control into its field. A list without a selection leaves its
 // field as it was.
 void StoreControls(HWND dialog, std::span<const ControlField> fields);
+// Stores the one control `id` of the list into its field.
+void StoreControl(HWND dialog, std::span<const ControlField> fields, int id);

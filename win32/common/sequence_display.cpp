@@ -23,6 +23,12 @@ void Lock(const SequenceDisplay& display, bool locked)
                    MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
 }
 
+void SetPercent(const SequenceDisplay& display, const wchar_t* text)
+{
+    if (display.controls.percentId)
+        SetDlgItemTextW(display.dialog, display.controls.percentId, text);
+}
+
 void SetProgress(const SequenceDisplay& display, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (display.controls.progressId)
@@ -35,11 +41,14 @@ void Start(SequenceDisplay& display)
     const SequenceControls& c = display.controls;
     GetDlgItemTextW(display.dialog, c.buttonId, display.buttonText, static_cast<int>(std::size(display.buttonText)));
     Lock(display, true);
-    SetDlgItemTextW(display.dialog, c.percentId, L"0");
+    SetPercent(display, L"0");
     SetProgress(display, PBM_SETRANGE32, 0, steps.length);
     SetProgress(display, PBM_SETSTEP, 1, 0);
     SetProgress(display, PBM_SETPOS, 0, 0);
-    SetDlgItemTextW(display.dialog, c.buttonId, L"キャンセル");
+    if (c.cancels)
+        SetDlgItemTextW(display.dialog, c.buttonId, L"キャンセル");
+    else
+        EnableControl(display.dialog, c.buttonId, false);
     SetTimer(display.dialog, static_cast<UINT_PTR>(steps.timerId), static_cast<UINT>(steps.periodMs), nullptr);
     StartSequence(steps);
 }
@@ -50,8 +59,10 @@ void End(const SequenceDisplay& display)
     KillTimer(display.dialog, static_cast<UINT_PTR>(display.steps->timerId));
     SetProgress(display, PBM_SETPOS, 0, 0);
     Lock(display, false);
-    SetDlgItemTextW(display.dialog, display.controls.percentId, L"");
+    SetPercent(display, L"");
     SetDlgItemTextW(display.dialog, display.controls.buttonId, display.buttonText);
+    if (!display.controls.cancels)
+        EnableControl(display.dialog, display.controls.buttonId, true);
 }
 
 } // namespace
@@ -64,7 +75,7 @@ bool SequenceDisplayRunning(const SequenceDisplay& display)
 void PressSequenceButton(SequenceDisplay& display)
 {
     if (SequenceDisplayRunning(display)) {
-        if (!CancelSequence())
+        if (!display.controls.cancels || !CancelSequence())
             return;   // the last command is under way
         KillTimer(display.dialog, static_cast<UINT_PTR>(display.steps->timerId));
         ShowMessage({"中止しました", "キャンセル", kIconError, kButtonsOk, false, kOwnerNone});
@@ -84,7 +95,7 @@ SequenceTick SequenceDisplayTick(SequenceDisplay& display)
     case kSequenceStepSent: {
         wchar_t text[8];
         swprintf(text, 8, L"%d", percent);
-        SetDlgItemTextW(display.dialog, display.controls.percentId, text);
+        SetPercent(display, text);
         SetProgress(display, PBM_STEPIT, 0, 0);
         break;
     }

@@ -12,7 +12,10 @@
 
 struct SequenceControls {
     int buttonId = 0;      // starts the sequence; reads "キャンセル" while it runs
-    int percentId = 0;     // read-only percent field
+    // False for a sequence that cannot be cancelled: its button is disabled
+    // while it runs instead.
+    bool cancels = true;
+    int percentId = 0;     // read-only percent field, or 0
     int progressId = 0;    // progress bar of one step per command, or 0
     int slaveListId = 0;   // the slave-address list (usable on RS-485 only), or 0
     // Further controls disabled while the sequence runs.
@@ -31,7 +34,7 @@ bool SequenceDisplayRunning(const SequenceDisplay& display);
 
 // The sequence button: starts the sequence (nothing while a command is
 // outstanding), or cancels it with "中止しました" (ignored once the last
-// command is under way).
+// command is under way, and always when it cannot be cancelled).
 void PressSequenceButton(SequenceDisplay& display);
 
 // One tick of the sequence's timer. On kSequenceSucceeded the controls are

@@ -142,6 +142,54 @@
 // radio buttons of flag k are these + k, up to 8 flags.
 #define IDC_TABLE_FLAG_ON           1500
 #define IDC_TABLE_FLAG_OFF          1508
+// Panel password.
+#define IDC_PASSWORD_NUMBER         1400
+#define IDC_PASSWORD_NUMBER_SET     1401
+#define IDC_PASSWORD_BUTTON_LIST    1402
+#define IDC_PASSWORD_BUTTON_SET     1403
+#define IDC_PASSWORD_MENU_LIST      1404
+#define IDC_PASSWORD_MENU_SET       1405
+#define IDC_PASSWORD_SLAVE_LIST     1406
+#define IDC_PASSWORD_CLOSE          1407
+
+// Alarm settings.
+#define IDC_ALARM_POLARITY_LIST     1410
+#define IDC_ALARM_POLARITY_SET      1411
+#define IDC_ALARM_HOLD_TIME         1412
+#define IDC_ALARM_HOLD_TIME_SET     1413
+#define IDC_ALARM_BUZZER_LIST       1414
+#define IDC_ALARM_BUZZER_SET        1415
+#define IDC_ALARM_DISPLAY_LIST      1416
+#define IDC_ALARM_DISPLAY_SET       1417
+#define IDC_ALARM_RETURN_LIST       1418
+#define IDC_ALARM_RETURN_SET        1419
+#define IDC_ALARM_SLAVE_LIST        1420
+#define IDC_ALARM_CLOSE             1421
+
+// Unit network settings.
+#define IDC_UNIT_IP_ADDRESS         1430
+#define IDC_UNIT_IP_SET             1431
+#define IDC_UNIT_GATEWAY_ADDRESS    1432
+#define IDC_UNIT_GATEWAY_SET        1433
+#define IDC_UNIT_ACTIVE_ADDRESS     1434
+#define IDC_UNIT_ACTIVE_SET         1435
+#define IDC_UNIT_SUBNET_MASK        1436
+#define IDC_UNIT_SUBNET_SET         1437
+#define IDC_UNIT_CONNECTION_LIST    1438
+#define IDC_UNIT_CONNECTION_SET     1439
+#define IDC_UNIT_KEEP_ALIVE_LIST    1440
+#define IDC_UNIT_KEEP_ALIVE_SET     1441
+#define IDC_UNIT_TIME_LIST          1442
+#define IDC_UNIT_TIME_SET           1443
+#define IDC_UNIT_SOURCE_PORT        1444
+#define IDC_UNIT_SOURCE_PORT_SET    1445
+#define IDC_UNIT_DESTINATION_PORT   1446
+#define IDC_UNIT_DESTINATION_SET    1447
+#define IDC_UNIT_MAC_ADDRESS        1448
+#define IDC_UNIT_VERSION            1449
+#define IDC_UNIT_READ               1450
+#define IDC_UNIT_PROGRESS           1451
+#define IDC_UNIT_CLOSE              1452
 
 // Date and time: each clock list is followed by its "設定" (list id + 1).
 #define IDC_CLOCK_YEAR_LIST         1600
