@@ -80,12 +80,3 @@ bool IsHexDigits(const char* text, int n)
     }
     return true;
 }
-
-int ParsePortNumber(const char* text)
-{
-    const size_t length = strnlen(text, 6);
-    if (length == 0 || length > 5 || !IsDecimalDigits(text, static_cast<int>(length)))
-        return 0;
-    const int port = atoi(text);
-    return port >= 1 && port <= 65535 ? port : 0;
-}

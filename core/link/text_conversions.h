@@ -23,5 +23,3 @@ void FormatTwoDigits(int value, char* text);
 // converting it.
 bool IsDecimalDigits(const char* text, int n);
 bool IsHexDigits(const char* text, int n);
-// A port text of one to five digits naming 1..65535; 0 for anything else.
-int ParsePortNumber(const char* text);

@@ -5,6 +5,7 @@
 #include "link/link_state.h"
 #include "link/text_conversions.h"
 #include "link/transaction.h"
+#include "protocol/command_builder.h"
 #include "protocol/device_model.h"
 #include "protocol/glyph.h"
 #include "protocol/title_codec.h"
@@ -464,7 +465,8 @@ bool PortAt(const Line& line, int position)
     char text[6];
     memcpy(text, line.text + position, 5);
     text[5] = '\0';
-    return ParsePortNumber(text) != 0;
+    int port = 0;
+    return CheckUnitPort(text, port) == kUnitPortGood;
 }
 
 bool HandleEspn(DeviceModelData& model, const Line& line)

@@ -66,14 +66,3 @@ TEST(TextConversions, Validators)
     EXPECT_TRUE(IsHexDigits("09afAF", 6));
     EXPECT_FALSE(IsHexDigits("0G", 2));
 }
-
-TEST(PortNumbers, DigitsNaming1To65535)
-{
-    const struct {
-        const char* text;
-        int port;
-    } cases[] = {{"09004", 9004}, {"1", 1}, {"65535", 65535}, {"65536", 0}, {"00000", 0},
-                 {"", 0},         {"9O04", 0}, {" 9004", 0},  {"123456", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ParsePortNumber(c.text), c.port) << c.text;
-}

@@ -10,8 +10,8 @@
 #include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/tcp_state.h"
-#include "link/text_conversions.h"
 #include "link/transaction.h"
+#include "protocol/command_builder.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
 
@@ -139,8 +139,8 @@ int TcpConnect()
         ShowSocketError("接続先のホストを「Host List」から選んでください。");
         return 0;
     }
-    const int port = ParsePortNumber(DeviceModel.UnitNetwork.destinationPortText);
-    if (port == 0) {
+    int port = 0;
+    if (CheckUnitPort(DeviceModel.UnitNetwork.destinationPortText, port) != kUnitPortGood) {
         ShowSocketError("ポート番号は 1～65535 にしてください。");
         return 0;
     }
@@ -170,8 +170,8 @@ int TcpListen()
 {
     if (MainSocket)
         return 1;
-    const int port = ParsePortNumber(DeviceModel.UnitNetwork.sourcePortText);
-    if (port == 0) {
+    int port = 0;
+    if (CheckUnitPort(DeviceModel.UnitNetwork.sourcePortText, port) != kUnitPortGood) {
         ShowSocketError("ポート番号は 1～65535 にしてください。");
         return 0;
     }
