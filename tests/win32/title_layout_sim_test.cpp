@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dialogs/overlay/title_layout.h"
+#include "dialogs/overlay/titles.h"
 #include "resources/resource.h"
 #include "serial_sim_fixture.h"
 
@@ -58,4 +59,30 @@ TEST_F(TitleLayoutTest, EachTableSendsOneEntryAndTheWholeTable)
     };
     EXPECT_EQ(SimulatorLog(), expected);
     EXPECT_EQ(DeviceModel.TitleFineTop, 15);
+}
+
+TEST_F(TitleLayoutTest, ATitleTypedIntoTheEditGoesOutAndTooLongATextIsCut)
+{
+    EXPECT_TRUE(DriveDialog(RunTitlesDialog, nullptr, [](HWND dialog) {
+        EXPECT_EQ(Title(dialog), L"タイトル ");
+        Pick(dialog, IDC_TABLE_CHANNEL_LIST, 1);
+        EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), L"　　　　　　　　ＣＨ０２");
+        SetDlgItemTextW(dialog, IDC_TITLE_TEXT, L"ＣＨ０２");
+        Click(dialog, IDC_TABLE_SET);
+        EXPECT_TRUE(WaitUntilAnswered());
+        // 30 full-width characters: the edit keeps 28 (56 bytes).
+        SetDlgItemTextW(dialog, IDC_TITLE_TEXT, std::wstring(30, L'漢').c_str());
+        EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), std::wstring(28, L'漢'));
+        // "＊" cannot be kept: refused at once.
+        SetDlgItemTextW(dialog, IDC_TITLE_TEXT, L"Ａ＊");
+        EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), L"Ａ");
+        PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
+    }));
+    std::string title = "CT022343234823302332";
+    for (int k = 0; k < 24; ++k)
+        title += "2121";
+    EXPECT_EQ(SimulatorLog(), std::vector<std::string>{title});
+    EXPECT_STREQ(DeviceModel.TitleText[1], "\x82\x60");
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "ＪＩＳ第１水準,第２水準以外の字が選択されてます");
 }

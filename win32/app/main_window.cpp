@@ -11,6 +11,7 @@
 #include "dialogs/overlay/date_time_display.h"
 #include "dialogs/overlay/date_time.h"
 #include "dialogs/overlay/title_layout.h"
+#include "dialogs/overlay/titles.h"
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
@@ -162,7 +163,7 @@ void RunMainCommand(int id)
     case IDM_SLAVE_ADDRESS: RunSlaveAddressDialog(MainWindow); break;
     case IDM_SERIAL_SETTINGS: RunSerialSettingsDialog(MainWindow); break;
     case IDM_DATE_TIME: RunDateTimeDialog(MainWindow); break;
-    case IDM_TITLES: RunDialog(IDD_TITLES); break;
+    case IDM_TITLES: RunTitlesDialog(MainWindow); break;
     case IDM_TITLE_POSITION: RunTitlePositionDialog(MainWindow); break;
     case IDM_DATE_TIME_INPUT: RunDateTimeInputDialog(MainWindow); break;
     case IDM_DATE_TIME_OUTPUT: RunDateTimeOutputDialog(MainWindow); break;

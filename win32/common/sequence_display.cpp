@@ -41,7 +41,8 @@ void Start(SequenceDisplay& display)
     const SequenceControls& c = display.controls;
     GetDlgItemTextW(display.dialog, c.buttonId, display.buttonText, static_cast<int>(std::size(display.buttonText)));
     Lock(display, true);
-    SetPercent(display, L"0");
+    if (!c.keepsPercent)
+        SetPercent(display, L"0");
     SetProgress(display, PBM_SETRANGE32, 0, steps.length);
     SetProgress(display, PBM_SETSTEP, 1, 0);
     SetProgress(display, PBM_SETPOS, 0, 0);
@@ -59,7 +60,8 @@ void End(const SequenceDisplay& display)
     KillTimer(display.dialog, static_cast<UINT_PTR>(display.steps->timerId));
     SetProgress(display, PBM_SETPOS, 0, 0);
     Lock(display, false);
-    SetPercent(display, L"");
+    if (!display.controls.keepsPercent)
+        SetPercent(display, L"");
     SetDlgItemTextW(display.dialog, display.controls.buttonId, display.buttonText);
     if (!display.controls.cancels)
         EnableControl(display.dialog, display.controls.buttonId, true);

@@ -16,6 +16,9 @@ struct SequenceControls {
     // while it runs instead.
     bool cancels = true;
     int percentId = 0;     // read-only percent field, or 0
+    // True: the percent field is neither set to "0" at the start nor emptied
+    // at the end; it keeps the last percentage until the next run.
+    bool keepsPercent = false;
     int progressId = 0;    // progress bar of one step per command, or 0
     int slaveListId = 0;   // the slave-address list (usable on RS-485 only), or 0
     // Further controls disabled while the sequence runs.

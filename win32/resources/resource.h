@@ -220,5 +220,7 @@
 #define IDC_TITLE_BOTTOM_SET        1633
 #define IDC_TITLE_FINE_SLAVE_LIST   1634
 #define IDC_TITLE_FINE_CLOSE        1635
+// Titles.
+#define IDC_TITLE_TEXT              1640
 
 #define IDC_STATIC                  -1

@@ -71,6 +71,7 @@ void Start(HWND dialog)
             .dialog = dialog,
             .steps = Table(frame).sequence,
             .controls = {.buttonId = IDC_TABLE_SEQUENCE, .percentId = IDC_TABLE_PERCENT,
+                         .keepsPercent = frame.member->sequenceKeepsPercent,
                          .slaveListId = IDC_TABLE_SLAVE_LIST, .locks = kFrameLocks,
                          .moreLocks = frame.member->sequenceLocks},
         };

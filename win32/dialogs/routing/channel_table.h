@@ -44,6 +44,7 @@ struct ChannelTableMember {
     const ChannelTable* table = nullptr;
     // The member's own controls that the timed sequence locks while it runs.
     std::span<const int> sequenceLocks = {};
+    bool sequenceKeepsPercent = false;   // the percent field keeps its last figure
     TableHooks hooks = {};
 };
 
