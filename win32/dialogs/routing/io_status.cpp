@@ -52,6 +52,9 @@ void Text(HDC dc, int x, int y, const wchar_t* text)
 {
     static const INT kAdvance[] = {kFontWidth, kFontWidth, kFontWidth, kFontWidth};
     const UINT length = static_cast<UINT>(wcslen(text));
+    // On the dialog's own face colour, so that the blanks that replace a mark
+    // leave no white patch behind.
+    SetBkColor(dc, GetSysColor(COLOR_3DFACE));
     ExtTextOutW(dc, x, y, 0, nullptr, text, length < 4 ? length : 4, kAdvance);
 }
 
