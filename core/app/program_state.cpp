@@ -4,6 +4,7 @@
 
 #include "app/dialog_selections.h"
 #include "app/status_timer.h"
+#include "dialogs/glyph/glyph_editor_model.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -50,6 +51,7 @@ void ResetHooks()
     RedrawSourceTableHook = nullptr;
     RedrawVideoLossHook = nullptr;
     GlyphRepaintHook = nullptr;
+    GlyphFileUi = {nullptr, nullptr};
 }
 
 } // namespace
@@ -68,4 +70,5 @@ void ResetProgramState()
     memset(CurrentFilePath, 0, sizeof CurrentFilePath);
     SettingsModified = 0;
     DialogSelections = DialogSelectionsRecord();
+    GlyphEditor = GlyphEditorState();
 }
