@@ -7,6 +7,8 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "dialogs/glyph/glyph_editor.h"
+#include "dialogs/glyph/glyph_insert.h"
 #include "dialogs/overlay/date_time.h"
 #include "dialogs/routing/auto_switch.h"
 #include "dialogs/routing/display_pattern.h"
@@ -19,6 +21,7 @@
 #include "link/serial_link.h"
 #include "link/tcp_link.h"
 #include "protocol/device_model.h"
+#include "protocol/glyph.h"
 #include "resources/resource.h"
 
 HWND MainWindow = nullptr;
@@ -162,10 +165,10 @@ void RunMainCommand(int id)
     case IDM_DATE_TIME_OUTPUT: RunDialog(IDD_DATE_TIME_OUTPUT); break;
     case IDM_TITLE_DISPLAY_INPUT: RunDialog(IDD_TITLE_DISPLAY_INPUT); break;
     case IDM_TITLE_DISPLAY_OUTPUT: RunDialog(IDD_TITLE_DISPLAY_OUTPUT); break;
-    case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
-    case IDM_GLYPH_SMALL:
-    case IDM_GLYPH_MEDIUM:
-    case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
+    case IDM_GLYPH_INSERT: RunGlyphInsertDialog(MainWindow); break;
+    case IDM_GLYPH_SMALL: RunGlyphEditor(MainWindow, kGlyphSmall); break;
+    case IDM_GLYPH_MEDIUM: RunGlyphEditor(MainWindow, kGlyphMedium); break;
+    case IDM_GLYPH_LARGE: RunGlyphEditor(MainWindow, kGlyphLarge); break;
     case IDM_TITLE_FONT_SIZE: RunDialog(IDD_TITLE_FONT_SIZE); break;
     case IDM_TITLE_FINE_POSITION: RunDialog(IDD_TITLE_FINE_POSITION); break;
     case IDM_ALARM_SETTINGS: RunDialog(IDD_ALARM_SETTINGS); break;
