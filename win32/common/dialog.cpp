@@ -6,6 +6,7 @@
 #include "app/ui_text.h"
 #include "files/settings_file.h"
 #include "link/tcp_link.h"
+#include "link/transaction.h"
 
 namespace {
 
@@ -113,4 +114,10 @@ void SetDialogCaption(HWND dialog, const wchar_t* title, CaptionPath caption)
     if (caption != kCaptionWithoutPath)
         text += WideFromUtf8(CurrentFilePath);
     SetWindowTextW(dialog, text.c_str());
+}
+
+void CloseSendingDialog(HWND dialog)
+{
+    ResetTransaction();
+    EndModalDialog(dialog, IDCANCEL);
 }

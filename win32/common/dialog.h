@@ -48,5 +48,8 @@ INT_PTR RunModalDialog(HWND owner, const ModalDialog& dialog, void* context = nu
 void* DialogContext(HWND dialog);
 // Ends the dialog and clears the open dialog.
 void EndModalDialog(HWND dialog, INT_PTR result);
+// Close of a dialog that sends commands: the transaction is reset, then the
+// dialog ends with IDCANCEL.
+void CloseSendingDialog(HWND dialog);
 
 void SetDialogCaption(HWND dialog, const wchar_t* title, CaptionPath caption);

@@ -75,12 +75,6 @@ bool Command(HWND dialog, int id, int code)
     return false;
 }
 
-void Close(HWND dialog)
-{
-    ResetTransaction();
-    EndModalDialog(dialog, IDCANCEL);
-}
-
 } // namespace
 
 void RunDateTimeDialog(HWND owner)
@@ -90,7 +84,7 @@ void RunDateTimeDialog(HWND owner)
         .title = L"日付・時刻",
         .closeId = IDC_CLOCK_CLOSE,
         .fields = kFields,
-        .handlers = {.start = Start, .command = Command, .close = Close},
+        .handlers = {.start = Start, .command = Command, .close = CloseSendingDialog},
     };
     RunModalDialog(owner, dialog);
 }

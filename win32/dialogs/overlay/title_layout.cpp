@@ -83,12 +83,6 @@ bool FineCommand(HWND dialog, int id, int code)
     return false;
 }
 
-void FineClose(HWND dialog)
-{
-    ResetTransaction();
-    EndModalDialog(dialog, IDCANCEL);
-}
-
 } // namespace
 
 void RunTitleDisplayInputDialog(HWND owner)
@@ -118,7 +112,7 @@ void RunTitleFinePositionDialog(HWND owner)
         .title = L"タイトル位置微調整",
         .closeId = IDC_TITLE_FINE_CLOSE,
         .fields = kFineFields,
-        .handlers = {.start = FineStart, .command = FineCommand, .close = FineClose},
+        .handlers = {.start = FineStart, .command = FineCommand, .close = CloseSendingDialog},
     };
     RunModalDialog(owner, dialog);
 }

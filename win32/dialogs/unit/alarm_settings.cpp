@@ -48,7 +48,7 @@ const ModalDialog kDialog = {
     .title = L"アラーム",
     .caption = kCaptionWithoutPath,
     .closeId = IDC_ALARM_CLOSE,
-    .handlers = {.close = CloseForm},
+    .handlers = {.close = CloseSendingDialog},
 };
 
 } // namespace

@@ -39,7 +39,7 @@ const ModalDialog kDialog = {
     .title = L"パスワード",
     .caption = kCaptionWithoutPath,
     .closeId = IDC_PASSWORD_CLOSE,
-    .handlers = {.close = CloseForm},
+    .handlers = {.close = CloseSendingDialog},
 };
 
 } // namespace

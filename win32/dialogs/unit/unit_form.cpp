@@ -94,8 +94,3 @@ INT_PTR RunForm(HWND owner, const ModalDialog& dialog, const FormControls& form)
     return RunModalDialog(owner, running, &run);
 }
 
-void CloseForm(HWND dialog)
-{
-    ResetTransaction();
-    EndModalDialog(dialog, IDCANCEL);
-}

@@ -45,5 +45,4 @@ extern const wchar_t* const kOffOnItems[];
 INT_PTR RunForm(HWND owner, const ModalDialog& dialog, const FormControls& form);
 bool FormInitialising(HWND dialog);
 
-// Close and the close box: the transaction is forgotten, the dialog ends.
-void CloseForm(HWND dialog);
+

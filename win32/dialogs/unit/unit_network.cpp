@@ -137,7 +137,7 @@ void Close(HWND dialog)
 {
     if (SequenceDisplayRunning(Read))
         return;   // "Close" and the close box are locked while it runs
-    CloseForm(dialog);
+    CloseSendingDialog(dialog);
 }
 
 bool Message(HWND dialog, UINT message, WPARAM wParam, LPARAM)
