@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with, when any is
-# missing (with --demo, also those the demo needs).
+# missing (with --demo, also those the demo needs). clang builds the fuzz
+# targets; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes (only
+# a recommendation of clang, so it is named here).
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -8,6 +10,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 xvfb
+  clang libclang-rt-dev
 )
 # The demo also shows Japanese text and takes a screenshot.
 if [ "${1:-}" = "--demo" ]; then
