@@ -203,6 +203,16 @@ struct Reader {
             return;
         if (length > static_cast<size_t>(kTitleMaxBytes))
             return Fail(kSettingsTokenTooLong);
+        // The writer turns a control character outside a double-byte pair
+        // into a blank, so a file holding one was not written by the program
+        // and would not read back as it was read.
+        const unsigned char* line = reinterpret_cast<const unsigned char*>(text);
+        for (size_t i = 0; i < length; ++i) {
+            if (IsLeadByte(line[i]) && i + 1 < length)
+                ++i;
+            else if (line[i] < 0x20)
+                return Fail(kSettingsBadTitle);
+        }
         if (!store)
             return;
         memset(slot, 0, kTitleSlotBytes);

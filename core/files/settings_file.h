@@ -29,6 +29,7 @@ enum SettingsFileResult {
     kSettingsOutOfRange,     // a number outside what its field can hold
     kSettingsTokenTooLong,   // a title or password longer than its field
     kSettingsTooLarge,       // far larger than any settings file
+    kSettingsBadTitle,       // a title holding a control character, which no written file has
 };
 
 struct SettingsFileError {

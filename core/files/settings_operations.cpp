@@ -45,6 +45,7 @@ const char* ReadErrorReason(SettingsFileResult result)
     case kSettingsOutOfRange: return "値が範囲外です";
     case kSettingsTokenTooLong: return "タイトルまたはパスワードが長すぎます";
     case kSettingsTooLarge: return "設定データファイルとしては大きすぎます";
+    case kSettingsBadTitle: return "タイトルに使えない文字があります";
     default: return "ファイルを読み込めませんでした";
     }
 }

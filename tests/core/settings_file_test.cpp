@@ -258,6 +258,10 @@ TEST_F(SettingsFileTest, DamagedFilesAreRefusedWholly)
     bad = good;
     bad[kLineTitles - 1] = Repeat(kAsterisk, 28) + "A";
     ExpectRefused(Join(bad), kSettingsTokenTooLong, kLineTitles);
+    bad[kLineTitles - 1] = "A\tB";   // the writer would have written a blank
+    ExpectRefused(Join(bad), kSettingsBadTitle, kLineTitles);
+    bad[kLineTitles - 1] = std::string("A\0B", 3);
+    ExpectRefused(Join(bad), kSettingsBadTitle, kLineTitles);
     bad = good;
     bad[kLinePassword - 1] = "1234567";
     ExpectRefused(Join(bad), kSettingsTokenTooLong, kLinePassword);
