@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the native and the MinGW
-# (Wine) builds, and runs every test of both.
+# (Wine) builds, and runs every test of both; then the core, simulator and
+# their tests again under AddressSanitizer + UndefinedBehaviorSanitizer and
+# under ThreadSanitizer, and every fuzz target for a short while.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -23,4 +25,20 @@ echo "== native tests"
 ctest --preset native -j "$jobs" || status=1
 echo "== Windows tests under Wine"
 ctest --preset mingw || status=1
+
+# The sanitizer and fuzz builds: each stage runs even when one before failed,
+# and a build that fails fails the command.
+sanitized() {
+  local preset="$1" started=$SECONDS
+  echo "== $preset build and tests"
+  if cmake --preset "$preset" $strict >/dev/null && cmake --build --preset "$preset" -j "$jobs"; then
+    ctest --preset "$preset" -j "$jobs" || status=1
+  else
+    status=1
+  fi
+  echo "== $preset: $((SECONDS - started)) s"
+}
+sanitized asan
+sanitized tsan
+sanitized fuzz
 exit $status
