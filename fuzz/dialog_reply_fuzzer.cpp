@@ -43,15 +43,6 @@ int32_t Feed(DeviceModelData& model, const std::string& line, size_t chunk)
     return -1;
 }
 
-void KeepPreviousLiveStatus(DeviceModelData& into, const DeviceModelData& from)
-{
-    IoStatusRecord& a = into.IoStatus;
-    const IoStatusRecord& b = from.IoStatus;
-    memcpy(a.previousOutputChannel, b.previousOutputChannel, sizeof a.previousOutputChannel);
-    memcpy(a.previousOutputSource, b.previousOutputSource, sizeof a.previousOutputSource);
-    memcpy(a.previousVideoLoss, b.previousVideoLoss, sizeof a.previousVideoLoss);
-}
-
 void Start()
 {
     ResetProgramState();

@@ -25,6 +25,18 @@ inline bool SameModel(const DeviceModelData& a, const DeviceModelData& b)
     return memcmp(&a, &b, sizeof a) == 0;
 }
 
+// The live-status replies keep the values they replace as "previous": a
+// second application of the same reply moves those on. Copies them from
+// `from`, so that two models compare on everything else.
+inline void KeepPreviousLiveStatus(DeviceModelData& into, const DeviceModelData& from)
+{
+    IoStatusRecord& a = into.IoStatus;
+    const IoStatusRecord& b = from.IoStatus;
+    memcpy(a.previousOutputChannel, b.previousOutputChannel, sizeof a.previousOutputChannel);
+    memcpy(a.previousOutputSource, b.previousOutputSource, sizeof a.previousOutputSource);
+    memcpy(a.previousVideoLoss, b.previousVideoLoss, sizeof a.previousVideoLoss);
+}
+
 // The glyph code the reply targets set as requested before every input, so
 // that an "FBM" reply can be accepted: the code of the first registration
 // slot, which the seeds read.

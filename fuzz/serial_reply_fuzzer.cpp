@@ -29,15 +29,6 @@ int32_t Parse(DeviceModelData& model, const std::string& line, bool busy)
     return TransactionState.replyStatus;
 }
 
-void KeepPreviousLiveStatus(DeviceModelData& into, const DeviceModelData& from)
-{
-    IoStatusRecord& a = into.IoStatus;
-    const IoStatusRecord& b = from.IoStatus;
-    memcpy(a.previousOutputChannel, b.previousOutputChannel, sizeof a.previousOutputChannel);
-    memcpy(a.previousOutputSource, b.previousOutputSource, sizeof a.previousOutputSource);
-    memcpy(a.previousVideoLoss, b.previousVideoLoss, sizeof a.previousVideoLoss);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
