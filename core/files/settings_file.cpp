@@ -204,9 +204,12 @@ struct Reader {
         if (length > static_cast<size_t>(kTitleMaxBytes))
             return Fail(kSettingsTokenTooLong);
         // The writer turns a control character outside a double-byte pair
-        // into a blank, so a file holding one was not written by the program
-        // and would not read back as it was read.
+        // into a blank, and a NUL anywhere ends the title it writes, so a file
+        // holding either was not written by the program and would not read
+        // back as it was read.
         const unsigned char* line = reinterpret_cast<const unsigned char*>(text);
+        if (memchr(line, '\0', length))
+            return Fail(kSettingsBadTitle);
         for (size_t i = 0; i < length; ++i) {
             if (IsLeadByte(line[i]) && i + 1 < length)
                 ++i;

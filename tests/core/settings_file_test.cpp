@@ -262,6 +262,8 @@ TEST_F(SettingsFileTest, DamagedFilesAreRefusedWholly)
     ExpectRefused(Join(bad), kSettingsBadTitle, kLineTitles);
     bad[kLineTitles - 1] = std::string("A\0B", 3);
     ExpectRefused(Join(bad), kSettingsBadTitle, kLineTitles);
+    bad[kLineTitles - 1] = std::string("\x82\0B", 3);   // a NUL after a lead byte ends the title too
+    ExpectRefused(Join(bad), kSettingsBadTitle, kLineTitles);
     bad = good;
     bad[kLinePassword - 1] = "1234567";
     ExpectRefused(Join(bad), kSettingsTokenTooLong, kLinePassword);
