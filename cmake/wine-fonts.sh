@@ -21,4 +21,15 @@ for font in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Seg
   "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
     /v "$font" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f >/dev/null 2>&1
 done
+# Wine draws the title-bar buttons with its Marlett font. This Wine never
+# reads the fonts of its own data folder (it does not even look into
+# /usr/share/wine/fonts), only the prefix's Fonts folder; without the font the
+# buttons show as the letters "0 1 r". So the font goes into the prefix.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+for font in /usr/share/wine/fonts/marlett.ttf; do
+  if [ -f "$font" ]; then
+    mkdir -p "$fonts"
+    cp -f "$font" "$fonts/"
+  fi
+done
 exit 0
