@@ -39,7 +39,8 @@ struct UnitClock {
 struct SimUnit {
     // The settings tables, in the program's own layout and with its start
     // values. Not used here: TitleText (the unit keeps JIS codes, below),
-    // IoStatus, GlyphBitmap and RequestedGlyphCode (program-side buffers).
+    // IoStatus, GlyphBitmap, RequestedGlyphCode and RequestedGlyphSize
+    // (program-side buffers).
     DeviceModelData settings;
 
     // Titles as the unit holds them: 28 codes per channel, JIS X 0208 or the

@@ -8,6 +8,9 @@ struct DialogSelectionsRecord {
     int autoSwitchPattern;   // the auto-switch dialog's pattern, 0..31
     int outputSide;      // output-side date/time and title display
     int alarmConnector;  // the alarm input dialog's connector, 0..31
+    int glyphSlot;           // registration slot, 0-based: the glyph editor and glyph insertion
+    int glyphInsertSize;     // glyph insertion's font size: 0 = LARGE, 1 = MEDIUM, 2 = SMALL
+    int glyphInsertPosition; // glyph insertion's title position, 0-based
 };
 
 extern DialogSelectionsRecord DialogSelections;

@@ -5,6 +5,7 @@
 #include "app/dialog_selections.h"
 #include "app/status_timer.h"
 #include "dialogs/routing/io_status_view.h"
+#include "dialogs/glyph/glyph_editor_model.h"
 #include "files/settings_file.h"
 #include "files/settings_operations.h"
 #include "link/link_state.h"
@@ -51,6 +52,7 @@ void ResetHooks()
     AutoSwitchMarksDrawHook = nullptr;
     VideoLossDrawHook = nullptr;
     GlyphRepaintHook = nullptr;
+    GlyphFileUi = {nullptr, nullptr};
 }
 
 } // namespace
@@ -71,4 +73,5 @@ void ResetProgramState()
     DialogSelections = DialogSelectionsRecord();
     IoStatusPollCounter = 0;
     SetIoStatusNotify(nullptr);
+    GlyphEditor = GlyphEditorState();
 }

@@ -12,11 +12,6 @@ namespace {
 
 const char kErrorCaption[] = "エラー";
 
-FILE* OpenPath(const char* path, const char* mode)
-{
-    return FileUi.openFile ? FileUi.openFile(path, mode) : fopen(path, mode);
-}
-
 void NotifyPathChanged()
 {
     if (FileUi.pathChanged)
@@ -32,7 +27,7 @@ void ShowFileError(const char* text, MessageIcon icon)
 // program in no state to go on.
 void DialogFailed()
 {
-    ShowFileError("エラーが発生しました。アプリケーションを終了します。", kIconError);
+    ShowFileDialogFailure();
     if (FileUi.closeMainWindow)
         FileUi.closeMainWindow();
 }
@@ -53,14 +48,14 @@ const char* ReadErrorReason(SettingsFileResult result)
 // Writes the model to `path`; reports and returns false when that fails.
 bool WriteTo(const DeviceModelData& model, const char* path)
 {
-    FILE* file = OpenPath(path, "wb");
+    FILE* file = OpenUserFile(path, "wb");
     bool written = false;
     if (file) {
         written = WriteSettingsFile(file, model) == kSettingsOk;
         written = fclose(file) == 0 && written;
     }
     if (!written) {
-        ShowFileError("ファイルを開くことができませんでした。", kIconError);
+        ShowFileWriteError();
         return false;
     }
     SettingsModified = 0;
@@ -80,14 +75,48 @@ void FormatMainWindowTitle(char* title, size_t size)
     snprintf(title, size, "KVR2840E ver.1.00   %s", CurrentFilePath);
 }
 
+FILE* OpenUserFile(const char* path, const char* mode)
+{
+    return FileUi.openFile ? FileUi.openFile(path, mode) : fopen(path, mode);
+}
+
+bool AskToSaveChanges(MessageOwner owner)
+{
+    return ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認", kIconQuestion, kButtonsYesNo,
+                        false, owner}) == kAnswerYes;
+}
+
+int ChooseFileToRead(int (*choose)(char* path, size_t size), char* path, size_t size, FILE*& file)
+{
+    for (;;) {
+        const int result = choose ? choose(path, size) : kChooseCancelled;
+        if (result != kChooseOk)
+            return result;
+        file = OpenUserFile(path, "rb");
+        if (file)
+            return kChooseOk;
+        ShowFileError("指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",
+                      kIconWarning);
+    }
+}
+
+void ShowFileDialogFailure()
+{
+    ShowFileError("エラーが発生しました。アプリケーションを終了します。", kIconError);
+}
+
+void ShowFileWriteError()
+{
+    ShowFileError("ファイルを開くことができませんでした。", kIconError);
+}
+
 bool ConfirmDiscardChanges(const DeviceModelData& model)
 {
     if (!SettingsModified)
         return true;
-    const int answer = ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認",
-                                    kIconQuestion, kButtonsYesNo, false, kOwnerMainWindow});
+    const bool yes = AskToSaveChanges(kOwnerMainWindow);
     SettingsModified = 0;
-    if (answer != kAnswerYes)
+    if (!yes)
         return true;
     if (FileSave(model))
         return true;
@@ -112,19 +141,11 @@ void FileOpen(DeviceModelData& model)
     char chosen[kFilePathBytes];
     snprintf(chosen, sizeof chosen, "%s", CurrentFilePath);
     FILE* file = nullptr;
-    for (;;) {
-        const int result = FileUi.chooseOpenPath ? FileUi.chooseOpenPath(chosen, sizeof chosen)
-                                                 : kChooseCancelled;
-        if (result == kChooseFailed)
-            return DialogFailed();
-        if (result != kChooseOk)
-            return;   // cancelled: the current file stays
-        file = OpenPath(chosen, "rb");
-        if (file)
-            break;
-        ShowFileError("指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",
-                      kIconWarning);
-    }
+    const int result = ChooseFileToRead(FileUi.chooseOpenPath, chosen, sizeof chosen, file);
+    if (result == kChooseFailed)
+        return DialogFailed();
+    if (result != kChooseOk)
+        return;   // cancelled: the current file stays
 
     const SettingsFileError error = ReadSettingsFile(file, model);
     fclose(file);

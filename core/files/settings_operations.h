@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "link/message_ops.h"
 #include "protocol/device_model.h"
 
 enum ChooseResult { kChooseCancelled = 0, kChooseOk = 1, kChooseFailed = -1 };
@@ -34,6 +35,20 @@ void FormatMainWindowTitle(char* title, size_t size);
 // (it failed, or Save As was cancelled), returns false and keeps the changes
 // marked as unsaved.
 bool ConfirmDiscardChanges(const DeviceModelData& model);
+
+// Pieces shared by every file the user keeps (settings and glyph files).
+// fopen through FileUi.openFile.
+FILE* OpenUserFile(const char* path, const char* mode);
+// The save question; true when the user answered Yes.
+bool AskToSaveChanges(MessageOwner owner);
+// Shows an open dialog through `choose` until the user picks a file that
+// opens for reading, with "指定したファイルが見つかりませんでした。..." between.
+// On kChooseOk the file is open in `file` and its path is in `path`.
+int ChooseFileToRead(int (*choose)(char* path, size_t size), char* path, size_t size, FILE*& file);
+// "エラーが発生しました。アプリケーションを終了します。" of a failed file dialog.
+void ShowFileDialogFailure();
+// "ファイルを開くことができませんでした。" of a file that could not be written.
+void ShowFileWriteError();
 
 void FileNew(DeviceModelData& model);
 void FileOpen(DeviceModelData& model);

@@ -547,9 +547,10 @@ bool SendGlyphRead(DeviceModelData& model, int sizeType, uint16_t code)
     command.Put("RFBM");
     command.PutChar(GlyphSizeOf(sizeType).letter);
     command.PutHex(code, 4);
-    // The reply must echo exactly these four digits.
+    // The reply must echo exactly these four digits, in this size.
     memcpy(model.RequestedGlyphCode, command.text + 5, 4);
     model.RequestedGlyphCode[4] = '\0';
+    model.RequestedGlyphSize = command.text[4];
     return Send(command);
 }
 

@@ -75,7 +75,8 @@ bool SendMenuLock(const DeviceModelData& model);    // PMON / PMOF
 bool SendPassword(const DeviceModelData& model);    // PN + 6 digits
 
 // User-defined glyphs; sizeType 0 = LARGE, 1 = MEDIUM, 2 = SMALL. The two
-// reads keep the code they ask for in RequestedGlyphCode: the reply must echo it.
+// reads keep the code they ask for in RequestedGlyphCode and its size letter in
+// RequestedGlyphSize: the reply must echo both.
 bool SendGlyphReadSlot(DeviceModelData& model, int sizeType, int slot);              // RFBM + size + slot code
 bool SendGlyphReadSample(DeviceModelData& model, int sizeType, const char* sample);  // RFBM + size + JIS code of the sample
 bool SendGlyphRegister(const DeviceModelData& model, int sizeType, int slot);        // GR + size + nnn + bitmap

@@ -95,6 +95,7 @@ struct DeviceModelData {
     IoStatusRecord IoStatus;
     unsigned char GlyphBitmap[kGlyphBitmapBytes];
     char RequestedGlyphCode[5];
+    char RequestedGlyphSize;   // the size letter of that request
 };
 
 // The one model of the program.

@@ -336,7 +336,10 @@ bool HandleFbm(DeviceModelData& model, const Line& line)
         bytes = 288;
     else
         return false;
-    if (model.RequestedGlyphCode[0] == '\0' || memcmp(line.text + 4, model.RequestedGlyphCode, 4) != 0)
+    // Only the glyph asked for: a reply of another size would fill the bitmap
+    // with another size's layout.
+    if (model.RequestedGlyphCode[0] == '\0' || line.text[3] != model.RequestedGlyphSize ||
+        memcmp(line.text + 4, model.RequestedGlyphCode, 4) != 0)
         return false;
     if (!IsHexDigits(line.text + 8, 2 * bytes))
         return false;

@@ -368,6 +368,7 @@ TEST_F(CommandBuilderTest, GlyphCommands)
     SendGlyphReadSlot(m, 2, 255);
     EXPECT_EQ(Next(), "RFBMSA64A\r\n");
     EXPECT_STREQ(m.RequestedGlyphCode, "A64A");
+    EXPECT_EQ(m.RequestedGlyphSize, 'S');
     ExpectRefused(SendGlyphReadSlot(m, 0, 70));
     ExpectRefused(SendGlyphReadSlot(m, 1, 160));
 

@@ -330,17 +330,24 @@ TEST_F(ReplyParserTest, VideoOutputs)
 TEST_F(ReplyParserTest, GlyphData)
 {
     strcpy(m.RequestedGlyphCode, "A365");
+    m.RequestedGlyphSize = 'S';
     GlyphRepaintHook = CountRedraw;
     EXPECT_EQ(Serial("FBMSA365" "80" + Repeat("00", 70) + "0f\r\n"), kReplyGood);
     EXPECT_EQ(m.GlyphBitmap[0], 0x80);
     EXPECT_EQ(m.GlyphBitmap[71], 0x0F);
     EXPECT_EQ(RedrawCalls, 1);
+    // A well-formed reply of another size than the request.
+    ExpectRefusedEverywhere("FBMLA365" + Repeat("FF", 288) + "\r\n");
+    EXPECT_EQ(m.GlyphBitmap[72], 0x00);
 
+    m.RequestedGlyphSize = 'L';
     EXPECT_EQ(Serial("FBMLA365" + Repeat("FF", 288) + "\r\n"), kReplyGood);
     EXPECT_EQ(m.GlyphBitmap[287], 0xFF);
+    m.RequestedGlyphSize = 'M';
     EXPECT_EQ(Serial("FBMMA365" + Repeat("11", 128) + "\r\n"), kReplyGood);
     EXPECT_EQ(m.GlyphBitmap[127], 0x11);
     EXPECT_EQ(m.GlyphBitmap[128], 0xFF);
+    m.RequestedGlyphSize = 'S';
 
     ExpectRefusedEverywhere("FBMSA366" + Repeat("00", 72) + "\r\n");   // not what was asked
     ExpectRefusedEverywhere("FBMSA365" + Repeat("00", 71) + "\r\n");

@@ -9,6 +9,8 @@
 #include "app/ui_text.h"
 #include "dialogs/alarm/alarm_dialogs.h"
 #include "dialogs/overlay/date_time_display.h"
+#include "dialogs/glyph/glyph_editor.h"
+#include "dialogs/glyph/glyph_insert.h"
 #include "dialogs/overlay/date_time.h"
 #include "dialogs/overlay/title_layout.h"
 #include "dialogs/overlay/titles.h"
@@ -27,6 +29,7 @@
 #include "link/serial_link.h"
 #include "link/tcp_link.h"
 #include "protocol/device_model.h"
+#include "protocol/glyph.h"
 #include "resources/resource.h"
 
 HWND MainWindow = nullptr;
@@ -88,11 +91,6 @@ void EndProgram(HWND window)
     AppRunning = 0;
     StopSerialReadThread();
     PostQuitMessage(0);
-}
-
-// Dialogs that have not been built into this program yet do nothing.
-void RunDialog(int)
-{
 }
 
 } // namespace
@@ -170,10 +168,10 @@ void RunMainCommand(int id)
     case IDM_PASSWORD: RunPasswordDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_INPUT: RunTitleDisplayInputDialog(MainWindow); break;
     case IDM_TITLE_DISPLAY_OUTPUT: RunTitleDisplayOutputDialog(MainWindow); break;
-    case IDM_GLYPH_INSERT: RunDialog(IDD_GLYPH_INSERT); break;
-    case IDM_GLYPH_SMALL:
-    case IDM_GLYPH_MEDIUM:
-    case IDM_GLYPH_LARGE: RunDialog(IDD_GLYPH_EDITOR); break;
+    case IDM_GLYPH_INSERT: RunGlyphInsertDialog(MainWindow); break;
+    case IDM_GLYPH_SMALL: RunGlyphEditor(MainWindow, kGlyphSmall); break;
+    case IDM_GLYPH_MEDIUM: RunGlyphEditor(MainWindow, kGlyphMedium); break;
+    case IDM_GLYPH_LARGE: RunGlyphEditor(MainWindow, kGlyphLarge); break;
     case IDM_TITLE_FONT_SIZE: RunTitleFontSizeDialog(MainWindow); break;
     case IDM_TITLE_FINE_POSITION: RunTitleFinePositionDialog(MainWindow); break;
     case IDM_ALARM_INPUT: RunAlarmInputDialog(MainWindow); break;

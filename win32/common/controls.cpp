@@ -30,6 +30,15 @@ int ComboSelection(HWND dialog, int id)
     return line == CB_ERR || line < 0 ? -1 : static_cast<int>(line);
 }
 
+void FillNumberedList(HWND dialog, int id, int count, int digits)
+{
+    for (int number = 1; number <= count; ++number) {
+        wchar_t text[12];
+        swprintf(text, 12, L"%0*d", digits, number);
+        AddComboItem(dialog, id, text);
+    }
+}
+
 void FillSlaveAddressList(HWND dialog, int id, bool withBroadcast)
 {
     for (int address = 0; address <= kMaxSlaveAddress; ++address) {
@@ -147,4 +156,16 @@ void StoreControl(HWND dialog, std::span<const ControlField> fields, int id)
     for (const ControlField& field : fields)
         if (field.id == id)
             StoreField(dialog, field);
+}
+
+bool StorePickedField(HWND dialog, std::span<const ControlField> fields, int id, int code)
+{
+    for (const ControlField& field : fields) {
+        if (field.id != id)
+            continue;
+        if (field.kind == kComboChoice && code == CBN_SELCHANGE)
+            StoreField(dialog, field);
+        return true;
+    }
+    return false;
 }

@@ -15,6 +15,8 @@ void AddComboItem(HWND dialog, int id, const wchar_t* text);
 void SelectComboItem(HWND dialog, int id, int index);
 // The selected line, or -1 when there is none.
 int ComboSelection(HWND dialog, int id);
+// Lines "1".."count" with `digits` digits each ("001".."256").
+void FillNumberedList(HWND dialog, int id, int count, int digits);
 // "00".."31", then "Broadcast" (unless a dialog must address one unit), with
 // the shared slave address selected; and the line picked in such a list
 // stored as the shared slave address.
@@ -53,3 +55,7 @@ void RefreshControls(HWND dialog, std::span<const ControlField> fields);
 void StoreControls(HWND dialog, std::span<const ControlField> fields);
 // Stores the one control `id` of the list into its field.
 void StoreControl(HWND dialog, std::span<const ControlField> fields, int id);
+// For dialogs whose lists take effect as soon as a line is picked: the
+// command of a bound control. A pick (CBN_SELCHANGE) stores that list's
+// field; true when `id` is one of the fields (the command is handled).
+bool StorePickedField(HWND dialog, std::span<const ControlField> fields, int id, int code);

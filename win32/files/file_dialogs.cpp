@@ -15,25 +15,41 @@ HWND DialogOwner = nullptr;
 // Room for any path the dialog gives; as UTF-8 it still fits the path buffer.
 constexpr DWORD kDialogPathChars = 520;
 
-int Choose(char* path, size_t size, bool save)
+int ChooseOpenPath(char* path, size_t size)
+{
+    return ChooseFilePath(DialogOwner, L"dat", false, path, size);
+}
+
+int ChooseSavePath(char* path, size_t size)
+{
+    return ChooseFilePath(DialogOwner, L"dat", true, path, size);
+}
+
+} // namespace
+
+int ChooseFilePath(HWND owner, const wchar_t* extension, bool save, char* path, size_t size)
 {
     wchar_t file[kDialogPathChars] = {};
     wchar_t title[100] = {};
     const std::wstring start = WideFromUtf8(path);
     if (start.size() < kDialogPathChars)
         wcscpy(file, start.c_str());
+    // "*.ext" as the filter's text and as its pattern.
+    const std::wstring pattern = std::wstring(L"*.") + extension;
+    std::wstring filter = pattern + L'\0' + pattern + L'\0';
+    filter += L'\0';
 
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = DialogOwner;
-    dialog.lpstrFilter = L"*.dat\0*.dat\0\0";
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = kDialogPathChars;
     dialog.lpstrFileTitle = title;
     dialog.nMaxFileTitle = 100;
     dialog.lpstrInitialDir = L"C:\\WORK\\VC6\\KVR1620D";
-    dialog.lpstrDefExt = L"dat";
+    dialog.lpstrDefExt = extension;
     if (save) {
         dialog.lpstrTitle = L"名前を付けて保存";
         dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
@@ -51,18 +67,6 @@ int Choose(char* path, size_t size, bool save)
     memcpy(path, utf8.c_str(), utf8.size() + 1);
     return kChooseOk;
 }
-
-int ChooseOpenPath(char* path, size_t size)
-{
-    return Choose(path, size, false);
-}
-
-int ChooseSavePath(char* path, size_t size)
-{
-    return Choose(path, size, true);
-}
-
-} // namespace
 
 FILE* OpenFileUtf8(const char* path, const char* mode)
 {

@@ -222,5 +222,24 @@
 #define IDC_TITLE_FINE_CLOSE        1635
 // Titles.
 #define IDC_TITLE_TEXT              1640
+// Glyph editor and glyph insertion.
+#define IDC_GLYPH_NEW               1700
+#define IDC_GLYPH_OPEN              1701
+#define IDC_GLYPH_SAVE              1702
+#define IDC_GLYPH_SAVE_AS           1703
+#define IDC_GLYPH_SLOT_LIST         1704
+#define IDC_GLYPH_REGISTER          1705
+#define IDC_GLYPH_SLOT_READ         1706
+#define IDC_GLYPH_SAMPLE            1707
+#define IDC_GLYPH_SAMPLE_READ       1708
+#define IDC_GLYPH_SLAVE_LIST        1709
+#define IDC_GLYPH_CLOSE             1710
+#define IDC_INSERT_CHANNEL_LIST     1720
+#define IDC_INSERT_SIZE_LIST        1721
+#define IDC_INSERT_SLOT_LIST        1722
+#define IDC_INSERT_POSITION_LIST    1723
+#define IDC_INSERT_SLAVE_LIST       1724
+#define IDC_INSERT_SET              1725
+#define IDC_INSERT_CLOSE            1726
 
 #define IDC_STATIC                  -1
