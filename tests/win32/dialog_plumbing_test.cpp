@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "common/controls.h"
 #include "common/dialog.h"
+#include "common/dpi_scaling.h"
 #include "files/settings_file.h"
 #include "resources/resource.h"
 #include "win_test_support.h"
@@ -118,4 +119,31 @@ TEST(ModalRunner, RecordsTheOpenDialogAndClearsItOnEveryEnd)
     EXPECT_EQ(caption, L"試験  ");
     EXPECT_EQ(OpenDialog, nullptr);
     CurrentFilePath[0] = '\0';
+}
+
+// Fixed 96-DPI positions land where the grown dialog has them, and the DC is
+// as it was once the painter is done.
+TEST(DpiScalingTest, PaintsAndHitTestsIn96DpiPixels)
+{
+    EXPECT_EQ(ScaledForDpi(20, 144), 30);
+    EXPECT_EQ(UnscaledForDpi(45, 144), 30);
+    EXPECT_EQ(ScaledForDpi(489, 96), 489);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(64, 64, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 64, 64, WHITENESS);
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    {
+        const DpiScaling scaling(dc, 192);
+        PatBlt(dc, 10, 10, 10, 10, BLACKNESS);   // 20..40 on the device
+    }
+    EXPECT_EQ(GetPixel(dc, 15, 15), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 35, 35), RGB(0, 0, 0));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    PatBlt(dc, 50, 50, 4, 4, BLACKNESS);   // no transform left behind
+    EXPECT_EQ(GetPixel(dc, 52, 52), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 56, 56), RGB(255, 255, 255));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }

@@ -8,6 +8,7 @@
 #include "app/ui_text.h"
 #include "common/controls.h"
 #include "common/dialog.h"
+#include "common/dpi_scaling.h"
 #include "common/scoped.h"
 #include "dialogs/glyph/glyph_editor_model.h"
 #include "files/file_dialogs.h"
@@ -59,7 +60,8 @@ void UpdateCaption(HWND dialog)
 void RepaintGrid(HWND dialog)
 {
     const GlyphRect grid = GlyphGridRect();
-    const RECT area = {grid.left, grid.top, grid.right, grid.bottom};
+    const RECT area = {ScaledForDpi(grid.left), ScaledForDpi(grid.top), ScaledForDpi(grid.right),
+                       ScaledForDpi(grid.bottom)};
     InvalidateRect(dialog, &area, TRUE);
 }
 
@@ -95,6 +97,7 @@ private:
 void PaintGrid(HWND dialog)
 {
     ScopedPaint paint(dialog);
+    const DpiScaling scaling(paint.dc());
     DotPainter painter(paint.dc());
     const int side = GlyphSizeOf(GlyphEditor.sizeType).dotsPerSide;
     for (int row = 0; row < side; ++row)
@@ -105,6 +108,7 @@ void PaintGrid(HWND dialog)
 void DrawChangedDot(HWND dialog, const GlyphDot& dot)
 {
     ScopedWindowDc dc(dialog);
+    const DpiScaling scaling(dc.dc());
     DotPainter(dc.dc()).Paint(dot.row, dot.column);
 }
 
@@ -167,8 +171,9 @@ void Close(HWND dialog)
 
 bool Mouse(HWND dialog, UINT message, LPARAM lParam)
 {
-    const int x = GET_X_LPARAM(lParam);
-    const int y = GET_Y_LPARAM(lParam);
+    // The grid's dot rule is in 96-DPI pixels, as it is painted.
+    const int x = UnscaledForDpi(GET_X_LPARAM(lParam));
+    const int y = UnscaledForDpi(GET_Y_LPARAM(lParam));
     GlyphDot dot;
     bool changed = false;
     switch (message) {

@@ -6,6 +6,7 @@
 #include "app/ui_text.h"
 #include "common/controls.h"
 #include "common/dialog.h"
+#include "common/dpi_scaling.h"
 #include "common/scoped.h"
 #include "common/sequence_display.h"
 #include "link/link_state.h"
@@ -103,6 +104,7 @@ void Paint(TableFrame& frame)
 {
     ScopedPaint paint(frame.dialog);
     HDC dc = paint.dc();
+    const DpiScaling scaling(dc);
     if (frame.member->hooks.paint)
         frame.member->hooks.paint(frame, dc);
     else

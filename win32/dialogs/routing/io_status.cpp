@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "common/dialog.h"
+#include "common/dpi_scaling.h"
 #include "common/scoped.h"
 #include "dialogs/routing/io_status_view.h"
 #include "link/link_state.h"
@@ -88,6 +89,7 @@ void FullPaint(HWND window)
 {
     ScopedPaint paint(window);
     HDC dc = paint.dc();
+    const DpiScaling scaling(dc);
     const DrawingTools tools;
     ScopedSelect font(dc, tools.font.get());
     const int channels = Channels();
@@ -115,6 +117,7 @@ void DrawHandedOver(HWND window)
     ApplyIoStatusDraws(Shown, draws);
     ScopedWindowDc windowDc(window);
     HDC dc = windowDc.dc();
+    const DpiScaling scaling(dc);
     const DrawingTools tools;
     ScopedSelect font(dc, tools.font.get());
     IoStatusDrawCounts& drawn = IoStatusDrawn;
