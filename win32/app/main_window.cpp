@@ -7,6 +7,7 @@
 #include "app/status_timer.h"
 #include "app/tcp_dialogs.h"
 #include "app/ui_text.h"
+#include "common/dpi_scaling.h"
 #include "dialogs/alarm/alarm_dialogs.h"
 #include "dialogs/overlay/date_time_display.h"
 #include "dialogs/glyph/glyph_editor.h"
@@ -239,9 +240,10 @@ bool RegisterMainWindowClass(HINSTANCE instance, const wchar_t* className)
 
 HWND CreateMainWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title)
 {
+    // 400 × 80 at 100 %, grown with the DPI as the dialogs are.
     MainWindow = CreateWindowExW(0, className, title,
                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                                 CW_USEDEFAULT, 0, 400, 80, nullptr, nullptr, instance, nullptr);
+                                 CW_USEDEFAULT, 0, ScaledForDpi(400), ScaledForDpi(80), nullptr, nullptr, instance, nullptr);
     return MainWindow;
 }
 
