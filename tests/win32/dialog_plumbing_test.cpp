@@ -14,6 +14,9 @@
 #include "common/controls.h"
 #include "common/dialog.h"
 #include "files/settings_file.h"
+#include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
 #include "resources/resource.h"
 #include "win_test_support.h"
 
@@ -39,6 +42,16 @@ HWND Child(HWND parent, const wchar_t* className, DWORD style, int id)
 {
     return CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 200, 100, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+// What a TCP reply of "GO" comes to for a command now outstanding.
+int StatusOfGo()
+{
+    ResetTransaction();
+    TransactionState.busy = 1;
+    TransactionState.replyWait = 1;
+    EXPECT_EQ(ParseDialogReply(DeviceModel, "GO\r\n", 4), kDialogReplyDone);
+    return TransactionState.replyStatus;
 }
 
 } // namespace
@@ -118,4 +131,26 @@ TEST(ModalRunner, RecordsTheOpenDialogAndClearsItOnEveryEnd)
     EXPECT_EQ(caption, L"試験  ");
     EXPECT_EQ(OpenDialog, nullptr);
     CurrentFilePath[0] = '\0';
+}
+
+// A piece of a TCP reply belongs to a command of the dialog it came in: it
+// is not joined to a reply in the next dialog, nor in the one that follows.
+TEST(ModalRunner, APieceOfATcpReplyStaysInItsDialog)
+{
+    RecordMessageBoxes();
+    static int statusInDialog = -1;
+    ASSERT_EQ(ParseDialogReply(DeviceModel, "OP0", 3), kDialogReplyPartial);
+    const ModalDialog dialog = {
+        .templateId = IDD_SLAVE_ADDRESS,
+        .title = L"試験",
+        .handlers = {.start = [](HWND window) {
+            statusInDialog = StatusOfGo();
+            ParseDialogReply(DeviceModel, "OP0", 3);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }},
+    };
+    RunModalDialog(nullptr, dialog);
+    EXPECT_EQ(statusInDialog, kReplyGood);
+    EXPECT_EQ(StatusOfGo(), kReplyGood);
+    ResetTransaction();
 }
