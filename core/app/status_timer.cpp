@@ -5,6 +5,7 @@
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/transaction.h"
+#include "protocol/reply_parser.h"
 
 StatusWindowOps StatusWindowHooks = {nullptr, nullptr};
 
@@ -66,6 +67,7 @@ void StatusTimerTick()
                 TransactionState.replyStatus = kReplyStopSequence;
             TransactionState.replyWait = 0;
             TransactionState.busy = 0;
+            ResetDialogReplyLine();   // as FailCommand: no part of a reply outlives its command
             ShowMessage({"No Connect", "接続失敗", kIconError, kButtonsOk, false, kOwnerNone});
             CloseIoStatusWindow();
         }

@@ -6,6 +6,7 @@
 #include "link/message_ops.h"
 #include "link/text_conversions.h"
 #include "link/transaction.h"
+#include "protocol/reply_parser.h"
 
 LinkTransport ActiveTransport = {nullptr, nullptr};
 
@@ -18,6 +19,9 @@ void FailCommand(const char* warning)
     TransactionState.sendFailed = 1;
     TransactionState.busy = 0;
     TransactionState.replyWait = 0;
+    // The command is over: a part of its reply that came must not be taken
+    // as the beginning of the next command's reply.
+    ResetDialogReplyLine();
     if (warning)
         ShowWarning(warning);
 }

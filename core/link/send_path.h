@@ -29,7 +29,8 @@ void WriteSerialFrame(const char* command);
 
 // A command that could not be sent or was not answered: the transaction
 // ends at once as a failed send (so a dialog may send again and a running
-// sequence stops), with `warning` shown when given.
+// sequence stops), a part of its reply that came is thrown away, and
+// `warning` is shown when given.
 void FailCommand(const char* warning);
 
 // The frame last written (for the platform writer, which must keep it valid

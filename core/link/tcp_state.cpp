@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/link_state.h"
+#include "protocol/reply_parser.h"
 
 ConnectionEntry ConnectionTable[kConnectionEntries];
 int CurrentConnection = kNoConnection;
@@ -15,7 +16,13 @@ void ResetConnectionState()
 {
     memset(ConnectionTable, 0, sizeof ConnectionTable);
     ConnectionTable[0].inUse = 1;
-    TcpConnected = 0;
+    SetTcpConnected(0);
+}
+
+void SetTcpConnected(int connected)
+{
+    TcpConnected = connected;
+    ResetDialogReplyLine();
 }
 
 int FindConnectionEntry(uintptr_t socket)
@@ -53,6 +60,19 @@ void FreeConnectionEntry(int index)
     entry.socket = 0;
     memset(entry.peerAddress, 0, sizeof entry.peerAddress);
     entry.peerAddress[0] = ' ';
+    if (ClientServerMode == kModeServer && index == CurrentConnection) {
+        CurrentConnection = kNoConnection;
+        SetTcpConnected(0);
+    }
+}
+
+bool SelectServerEntry(int index)
+{
+    if (index < 1 || index >= kConnectionEntries || !ConnectionTable[index].inUse)
+        return false;
+    CurrentConnection = index;
+    SetTcpConnected(1);
+    return true;
 }
 
 int SelectedServerEntry()

@@ -551,9 +551,9 @@ Handler FindHandler(const Line& line, bool dialogSide)
     return nullptr;
 }
 
-void RunHandler(DeviceModelData& model, Handler handler, const Line& line)
+int HandlerStatus(DeviceModelData& model, Handler handler, const Line& line)
 {
-    TransactionState.replyStatus = handler(model, line) ? kReplyGood : kReplyCommandError;
+    return handler(model, line) ? kReplyGood : kReplyCommandError;
 }
 
 // The status words and their reply status; 0 when the line is none of them.
@@ -576,11 +576,48 @@ void CompleteIfGood()
         SetCompletionFromPhase();
 }
 
-// Dialog side: the line being joined from TCP chunks.
+// Dialog side: the line being joined from TCP chunks, and what the complete
+// lines of the command's receives have come to so far (the first that was
+// not good).
 char DialogLine[kReplyLineBytes];
 int DialogLineLength = 0;
-bool DialogLinePending = false;
 bool DialogLineOverlong = false;
+int DialogOutcome = kReplyGood;
+
+void StartDialogLine()
+{
+    memset(DialogLine, 0, sizeof DialogLine);
+    DialogLineLength = 0;
+    DialogLineOverlong = false;
+}
+
+// Appends received bytes to the line; what does not fit is dropped and the
+// line is refused when it ends.
+void AppendToDialogLine(const char* bytes, int count)
+{
+    const int room = kMaxReplyLineLength - DialogLineLength;
+    const int take = count < room ? count : room;
+    memcpy(DialogLine + DialogLineLength, bytes, static_cast<size_t>(take));
+    DialogLineLength += take;
+    DialogLine[DialogLineLength] = '\0';
+    if (take < count)
+        DialogLineOverlong = true;
+}
+
+// The reply status of the complete line in DialogLine; a data reply that
+// passes its checks is stored.
+int DialogLineStatus(DeviceModelData& model)
+{
+    const Line line{DialogLine, DialogLineLength};
+    if (DialogLineOverlong)
+        return kReplyCommandError;
+    if (StartsWith(line, "GO", 2))
+        return kReplyGood;
+    if (Handler handler = FindHandler(line, true))
+        return HandlerStatus(model, handler, line);
+    // Text the program does not know counts as success on this side.
+    return StatusWordOf(line);
+}
 
 } // namespace
 
@@ -610,7 +647,7 @@ void ParseSerialReply(DeviceModelData& model, const char* text)
         } else {
             Handler handler = FindHandler(line, false);
             if (handler)
-                RunHandler(model, handler, line);
+                TransactionState.replyStatus = HandlerStatus(model, handler, line);
             else
                 TransactionState.replyStatus = kReplyCommandError;
             CompleteIfGood();
@@ -630,10 +667,8 @@ void RejectSerialReply()
 
 void ResetDialogReplyLine()
 {
-    memset(DialogLine, 0, sizeof DialogLine);
-    DialogLineLength = 0;
-    DialogLinePending = false;
-    DialogLineOverlong = false;
+    StartDialogLine();
+    DialogOutcome = kReplyGood;
 }
 
 DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
@@ -647,43 +682,34 @@ DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received,
         return kDialogReplyClosed;
     }
 
-    if (!DialogLinePending) {
-        DialogLineLength = 0;
-        DialogLineOverlong = false;
+    // Every line feed ends a line, and every line is handled in order: a
+    // unit's second line (an error word after data, or a late reply in front
+    // of the awaited one) is never dropped.
+    for (int at = 0; at < count;) {
+        const void* feed = memchr(received + at, '\n', static_cast<size_t>(count - at));
+        const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - received) + 1 : count;
+        AppendToDialogLine(received + at, end - at);
+        at = end;
+        if (!feed) {
+            // The rest of the line is still on its way; the command stays
+            // outstanding, so nothing else is sent meanwhile.
+            return kDialogReplyPartial;
+        }
+        const int status = DialogLineStatus(model);
+        if (DialogOutcome == kReplyGood)
+            DialogOutcome = status;
+        StartDialogLine();
     }
-    const int room = kMaxReplyLineLength - DialogLineLength;
-    const int take = count < room ? count : room;
-    memcpy(DialogLine + DialogLineLength, received, static_cast<size_t>(take));
-    DialogLineLength += take;
-    DialogLine[DialogLineLength] = '\0';
-    if (take < count)
-        DialogLineOverlong = true;
 
-    if (received[count - 1] != '\n') {
-        // The rest of the line is still on its way; the command stays
-        // outstanding, so nothing else is sent meanwhile and a rest that never
-        // comes ends as a time-out.
-        DialogLinePending = true;
-        return kDialogReplyPartial;
-    }
-    DialogLinePending = false;
+    // The receive ended with a line feed: the command has its answer. It is
+    // a success only when every line was good; otherwise its first error
+    // stands, so that an error word after a data reply is reported and a
+    // running sequence stops.
     TransactionState.replyWait = 0;
     TransactionState.sendFailed = 0;
-
-    const Line line{DialogLine, DialogLineLength};
-    if (DialogLineOverlong) {
-        TransactionState.replyStatus = kReplyCommandError;
-    } else if (StartsWith(line, "GO", 2)) {
-        TransactionState.replyStatus = kReplyGood;
-    } else if (Handler handler = FindHandler(line, true)) {
-        RunHandler(model, handler, line);
-    } else {
-        // Text the program does not know counts as success on this side.
-        TransactionState.replyStatus = StatusWordOf(line);
-    }
+    TransactionState.replyStatus = DialogOutcome;
     CompleteIfGood();
-
-    ResetDialogReplyLine();
+    DialogOutcome = kReplyGood;   // the line buffer was emptied after its last line
     TransactionState.busy = 0;
     return kDialogReplyDone;
 }

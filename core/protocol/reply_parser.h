@@ -23,9 +23,13 @@ enum DialogReplyResult {
 };
 
 // Dialog-side entry for the TCP link: `count` bytes from the receive buffer,
-// joined with a pending partial line. Runs on the user-interface thread.
+// joined with a pending partial line. Every complete line is handled in
+// order; the command ends when a receive ends with a line feed, as a success
+// only when all its lines were good, else with the first error. Runs on the
+// user-interface thread.
 DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count);
-// Forgets a pending partial line (a new connection, a closed dialog).
+// Forgets a pending partial line: the command ended without it, a dialog
+// starts or ends, the connection was made or closed.
 void ResetDialogReplyLine();
 
 // Draw hooks of the live status, set by the input/output status window: each

@@ -1,7 +1,11 @@
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "app/status_timer.h"
 #include "link/link_state.h"
+#include "link/send_path.h"
+#include "link/tcp_state.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
@@ -526,6 +530,79 @@ TEST_F(ReplyParserTest, DialogSideClosedConnection)
     Outstanding();
     EXPECT_EQ(ParseDialogReply(m, "OP02\r\n", 6), kDialogReplyDone);
     EXPECT_EQ(m.CurrentDisplayPattern, 1);
+}
+
+// A piece of a reply is thrown away whenever its command ends without the
+// rest, and when the connection that commands go to changes: the next
+// reply stands on its own ("OP0" + "GO" would be refused, "G" + "E3" taken
+// as unknown text, that is success).
+TEST_F(ReplyParserTest, DialogSidePieceDoesNotOutliveItsCommand)
+{
+    struct Ending {
+        const char* name;
+        void (*end)();
+    };
+    const Ending endings[] = {
+        {"no answer", [] { FailCommand("Answer が､きません"); }},
+        {"time-out", [] {
+             for (int i = 0; i < kReplyTimeoutTicks && TransactionState.replyWait; ++i)
+                 StatusTimerTick();
+         }},
+        {"connected", [] { SetTcpConnected(1); }},
+        {"all closed", [] { ResetConnectionState(); }},
+        {"selected unit closed", [] {
+             ClientServerMode = kModeServer;
+             TakeConnectionEntry(1, 100, "127.0.0.1");
+             SelectServerEntry(1);
+             FreeConnectionEntry(1);
+         }},
+    };
+    const struct {
+        const char* piece;
+        const char* next;
+        int status;
+    } cases[] = {{"OP0", "GO\r\n", kReplyGood}, {"G", "E3\r\n", kReplyCommandError}};
+    for (const Ending& ending : endings) {
+        for (const auto& c : cases) {
+            Outstanding();
+            ASSERT_EQ(ParseDialogReply(m, c.piece, static_cast<int>(strlen(c.piece))), kDialogReplyPartial);
+            ending.end();
+            EXPECT_EQ(Dialog(c.next), c.status) << ending.name << ": " << c.piece;
+        }
+    }
+}
+
+// Every line of one receive is handled, in order; the command is a success
+// only when all were good, else the first error stands.
+TEST_F(ReplyParserTest, DialogSideHandlesEveryLineOfAReceive)
+{
+    const struct {
+        std::vector<std::string> receives;
+        int status;
+        int completion;
+        int pattern;
+        const char* password;
+    } cases[] = {
+        {{"OP05\r\nOP07\r\n"}, kReplyGood, kCompletionSingle, 6, "482913"},
+        {{"PN123456\r\nE3\r\n"}, kReplyCommandError, 0, 0, "123456"},
+        {{"E3\r\nGO\r\n"}, kReplyCommandError, 0, 0, "482913"},
+        {{"OP33\r\nMENU\r\n"}, kReplyCommandError, 0, 0, "482913"},
+        {{"GO\r\nOP0", "7\r\n"}, kReplyGood, kCompletionSingle, 6, "482913"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.receives[0]);
+        ResetModelToStartValues(m);
+        Outstanding();
+        for (size_t i = 0; i < c.receives.size(); ++i) {
+            const DialogReplyResult expected = i + 1 < c.receives.size() ? kDialogReplyPartial : kDialogReplyDone;
+            EXPECT_EQ(ParseDialogReply(m, c.receives[i].data(), static_cast<int>(c.receives[i].size())), expected);
+        }
+        EXPECT_EQ(TransactionState.busy, 0);
+        EXPECT_EQ(TransactionState.replyStatus, c.status);
+        EXPECT_EQ(TransactionState.completionCode, c.completion);
+        EXPECT_EQ(m.CurrentDisplayPattern, c.pattern);
+        EXPECT_STREQ(m.PanelLock.password, c.password);
+    }
 }
 
 TEST_F(ReplyParserTest, OverlongLinesNeverOverrunAndAreRefused)

@@ -53,6 +53,35 @@ TEST_F(TcpStateTest, SelectedServerEntry)
     EXPECT_EQ(SelectedServerEntry(), 0);
 }
 
+// When the unit that commands go to disconnects, nothing is sent until the
+// user picks a unit again, even when another unit takes the same entry.
+TEST_F(TcpStateTest, ClosingTheSelectedUnitDeselectsIt)
+{
+    ClientServerMode = kModeServer;
+    TakeConnectionEntry(1, 101, "10.0.0.1");
+    TakeConnectionEntry(2, 102, "10.0.0.2");
+    EXPECT_FALSE(SelectServerEntry(3));
+    EXPECT_EQ(CurrentConnection, kNoConnection);
+    ASSERT_TRUE(SelectServerEntry(1));
+    EXPECT_EQ(TcpConnected, 1);
+
+    FreeConnectionEntry(2);   // another unit: the selection stays
+    EXPECT_EQ(SelectedServerEntry(), 1);
+    FreeConnectionEntry(1);
+    EXPECT_EQ(CurrentConnection, kNoConnection);
+    EXPECT_EQ(TcpConnected, 0);
+    TakeConnectionEntry(FindFreeConnectionEntry(), 103, "10.0.0.3");
+    EXPECT_EQ(SelectedServerEntry(), 0);
+
+    // In client mode CurrentConnection is a host index, which an entry leaves alone.
+    ClientServerMode = kModeClient;
+    CurrentConnection = 1;
+    TcpConnected = 1;
+    FreeConnectionEntry(1);
+    EXPECT_EQ(CurrentConnection, 1);
+    EXPECT_EQ(TcpConnected, 1);
+}
+
 TEST_F(TcpStateTest, AddingHosts)
 {
     const int first[4] = {192, 168, 1, 2};

@@ -15,6 +15,9 @@
 #include "common/dialog.h"
 #include "common/dpi_scaling.h"
 #include "files/settings_file.h"
+#include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
 #include "resources/resource.h"
 #include "win_test_support.h"
 
@@ -40,6 +43,16 @@ HWND Child(HWND parent, const wchar_t* className, DWORD style, int id)
 {
     return CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 200, 100, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+// What a TCP reply of "GO" comes to for a command now outstanding.
+int StatusOfGo()
+{
+    ResetTransaction();
+    TransactionState.busy = 1;
+    TransactionState.replyWait = 1;
+    EXPECT_EQ(ParseDialogReply(DeviceModel, "GO\r\n", 4), kDialogReplyDone);
+    return TransactionState.replyStatus;
 }
 
 } // namespace
@@ -146,4 +159,26 @@ TEST(DpiScalingTest, PaintsAndHitTestsIn96DpiPixels)
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+// A piece of a TCP reply belongs to a command of the dialog it came in: it
+// is not joined to a reply in the next dialog, nor in the one that follows.
+TEST(ModalRunner, APieceOfATcpReplyStaysInItsDialog)
+{
+    RecordMessageBoxes();
+    static int statusInDialog = -1;
+    ASSERT_EQ(ParseDialogReply(DeviceModel, "OP0", 3), kDialogReplyPartial);
+    const ModalDialog dialog = {
+        .templateId = IDD_SLAVE_ADDRESS,
+        .title = L"試験",
+        .handlers = {.start = [](HWND window) {
+            statusInDialog = StatusOfGo();
+            ParseDialogReply(DeviceModel, "OP0", 3);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }},
+    };
+    RunModalDialog(nullptr, dialog);
+    EXPECT_EQ(statusInDialog, kReplyGood);
+    EXPECT_EQ(StatusOfGo(), kReplyGood);
+    ResetTransaction();
 }

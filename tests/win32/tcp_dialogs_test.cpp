@@ -47,6 +47,45 @@ void Drive(void (*run)(HWND), const wchar_t* titleStart, std::function<void(HWND
     }));
 }
 
+// A port nothing listens on (the test has started the socket library).
+int FreePort()
+{
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    bind(probe, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    int length = sizeof local;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&local), &length);
+    closesocket(probe);
+    return ntohs(local.sin_port);
+}
+
+// A unit connecting to the program's server on this machine.
+SOCKET ConnectUnit(int port)
+{
+    SOCKET unit = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in server = {};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<u_short>(port));
+    server.sin_addr.s_addr = inet_addr("127.0.0.1");
+    connect(unit, reinterpret_cast<sockaddr*>(&server), sizeof server);
+    return unit;
+}
+
+// Waits up to 4 s for the server dialog's list of units to hold `count` lines.
+bool UnitsListed(HWND dialog, int count)
+{
+    return WaitUntil([&] { return SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCOUNT, 0, 0) == count; },
+                     4000);
+}
+
+void Listen(HWND dialog, int port)
+{
+    SetDlgItemTextW(dialog, IDC_SERVER_PORT, std::to_wstring(port).c_str());
+    Click(dialog, IDC_SERVER_LISTEN);
+}
+
 class TcpDialogsTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
@@ -178,4 +217,82 @@ TEST_F(TcpDialogsTest, ServerListensTakesAUnitAndStops)
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0].text, "Bindできません");
     EXPECT_EQ(Key(L"source_port_number"), std::to_wstring(port));
+}
+
+// The unit that commands go to leaves: no unit is selected any more, and a
+// unit that connects into its place is not taken for it.
+TEST_F(TcpDialogsTest, TheSelectedUnitLeavingLeavesNoUnitSelected)
+{
+    ClientServerMode = kModeServer;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    const int port = FreePort();
+    SOCKET units[3] = {INVALID_SOCKET, INVALID_SOCKET, INVALID_SOCKET};
+    Drive(RunTcpServerDialog, L"TCP/IPの設定（Server）  ", [&](HWND dialog) {
+        Listen(dialog, port);
+        units[0] = ConnectUnit(port);
+        ASSERT_TRUE(UnitsListed(dialog, 1));
+        units[1] = ConnectUnit(port);
+        ASSERT_TRUE(UnitsListed(dialog, 2));
+        DoubleClick(dialog, IDC_SERVER_CLIENT_LIST, 0);
+        ASSERT_EQ(CurrentConnection, 1);
+        ASSERT_EQ(TcpConnected, 1);
+
+        closesocket(units[0]);
+        ASSERT_TRUE(UnitsListed(dialog, 1));
+        EXPECT_EQ(CurrentConnection, kNoConnection);
+        EXPECT_EQ(TcpConnected, 0);
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(Text(dialog, IDC_SERVER_DESTINATION), L"                ");
+
+        units[2] = ConnectUnit(port);   // takes the first entry again
+        ASSERT_TRUE(UnitsListed(dialog, 2));
+        EXPECT_EQ(ConnectionTable[1].inUse, 1);
+        EXPECT_EQ(TcpConnected, 0);
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(Text(dialog, IDC_SERVER_DESTINATION), L"                ");
+        PostMessageW(dialog, WM_COMMAND, IDC_SERVER_CLOSE, 0);
+    });
+    for (SOCKET unit : {units[1], units[2]})
+        closesocket(unit);
+    WSACleanup();
+    EXPECT_TRUE(RecordedMessages.empty());
+}
+
+// An error on the listening socket closes it and forgets it: "接続" listens
+// anew, and "切断" lets go of the units still connected.
+TEST_F(TcpDialogsTest, AFailedListeningSocketIsForgotten)
+{
+    ClientServerMode = kModeServer;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    const int port = FreePort();
+    SOCKET unit = INVALID_SOCKET;
+    Drive(RunTcpServerDialog, L"TCP/IPの設定（Server）  ", [&](HWND dialog) {
+        Listen(dialog, port);
+        unit = ConnectUnit(port);
+        ASSERT_TRUE(UnitsListed(dialog, 1));
+        SendMessageW(dialog, WM_SOCKET_EVENT, static_cast<WPARAM>(MainSocket),
+                     WSAMAKESELECTREPLY(FD_ACCEPT, WSAENETDOWN));
+        EXPECT_EQ(MainSocket, 0u);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_LISTEN)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_STOP)));
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCOUNT, 0, 0), 1);
+
+        // The connected unit still holds the old port.
+        Listen(dialog, FreePort());
+        EXPECT_NE(MainSocket, 0u);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_LISTEN)));
+
+        Click(dialog, IDC_SERVER_STOP);
+        EXPECT_EQ(MainSocket, 0u);
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SERVER_CLIENT_LIST, LB_GETCOUNT, 0, 0), 0);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_LISTEN)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SERVER_STOP)));
+        PostMessageW(dialog, WM_COMMAND, IDC_SERVER_CLOSE, 0);
+    });
+    closesocket(unit);
+    WSACleanup();
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "ソケットイベントにエラーが発生しました。");
 }

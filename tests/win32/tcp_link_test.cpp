@@ -18,6 +18,7 @@
 #include "files/settings_file.h"
 #include "resources/resource.h"
 #include "link/link_state.h"
+#include "link/message_ops.h"
 #include "link/send_path.h"
 #include "link/tcp_link.h"
 #include "link/tcp_state.h"
@@ -48,6 +49,81 @@ LRESULT CALLBACK DialogStandInProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
+
+// The socket library is started (by anyone in this process): a cleanup
+// succeeds then, and is undone at once.
+bool SocketLibraryInUse()
+{
+    if (WSACleanup() != 0)
+        return false;
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+    return true;
+}
+
+// What the link held when each box was shown.
+struct LinkAtBox {
+    int connected;
+    uintptr_t mainSocket;
+};
+std::vector<LinkAtBox> LinkAtBoxes;
+
+// Records each box with the link's state at that moment; a connection made
+// is closed by its unit while its box is up.
+int RecordWithLinkState(const MessageRequest& request)
+{
+    RecordedMessages.push_back({request.text, request.caption, request.icon});
+    LinkAtBoxes.push_back({TcpConnected, MainSocket});
+    if (strcmp(request.text, "Socket 接続 OK") == 0)
+        HandleSocketEvent(static_cast<WPARAM>(MainSocket), WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    return kAnswerOk;
+}
+
+// A unit played by the test: a socket listening on a free port of every
+// address, and the connection the program makes to it.
+class FakeUnit {
+public:
+    FakeUnit()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in local = {};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        int length = sizeof local;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &length);
+        port_ = ntohs(local.sin_port);
+        listen(listener_, 1);
+    }
+    ~FakeUnit()
+    {
+        if (unit_ != INVALID_SOCKET)
+            closesocket(unit_);
+        closesocket(listener_);
+        WSACleanup();
+    }
+    int port() const { return port_; }
+    // Takes the program's connection (its connect has been called).
+    bool Accept()
+    {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(listener_, &readable);
+        timeval timeout = {5, 0};
+        if (select(0, &readable, nullptr, nullptr, &timeout) != 1)
+            return false;
+        unit_ = accept(listener_, nullptr, nullptr);
+        return unit_ != INVALID_SOCKET;
+    }
+    void Send(const char* bytes) { send(unit_, bytes, static_cast<int>(strlen(bytes)), 0); }
+
+private:
+    SOCKET listener_ = INVALID_SOCKET;
+    SOCKET unit_ = INVALID_SOCKET;
+    int port_ = 0;
+};
 
 HWND MakeStandIn(const wchar_t* className, WNDPROC procedure)
 {
@@ -83,18 +159,20 @@ protected:
     void TearDown() override
     {
         TcpDisconnectAll();
+        EXPECT_FALSE(SocketLibraryInUse());
+        EXPECT_EQ(SocketLibraryStarts(), 0);
         DestroyWindow(mainStandIn);
         DestroyWindow(dialogStandIn);
     }
 
-    void ConnectAsClient(const int (&octets)[4])
+    void ConnectAsClient(const int (&octets)[4], int unitPort = 0)
     {
         ClientServerMode = kModeClient;
         HostTable = HostTableRecord();
         memcpy(HostTable.address[0], octets, sizeof octets);
         HostTable.count = 1;
         CurrentConnection = 0;
-        snprintf(DeviceModel.UnitNetwork.destinationPortText, 6, "%d", port);
+        snprintf(DeviceModel.UnitNetwork.destinationPortText, 6, "%d", unitPort ? unitPort : port);
         ASSERT_EQ(TcpConnect(), 1);
     }
 
@@ -243,9 +321,24 @@ TEST_F(TcpLinkTest, UnitClosingTheConnectionEndsIt)
     // The unit of this scenario hangs up once it has answered one command.
     ConnectAsClient({127, 0, 0, 1});
     ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
     ASSERT_TRUE(SendReadVideoOutputs(DeviceModel));
+    // Only the reply is handled, not the close that follows it: the next
+    // command goes out while the link still takes the connection as open,
+    // and the unit hangs up instead of answering.
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, dialogStandIn, WM_DEVICE_REPLY, WM_DEVICE_REPLY, PM_REMOVE));
+    DispatchMessageW(&message);
+    ASSERT_EQ(TransactionState.busy, 0);
+    SendCommand("ROE\r\n");
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket 送信");
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(TransactionState.sendFailed, 1);
+
     ASSERT_TRUE(PumpUntil([] { return TcpConnected == 0; }, 10000));
     EXPECT_EQ(MainSocket, 0u);
+    EXPECT_FALSE(SocketLibraryInUse());
     // "接続" can be used again, and a command now fails plainly.
     RecordedMessages.clear();
     SendCommand("ROE\r\n");
@@ -255,7 +348,8 @@ TEST_F(TcpLinkTest, UnitClosingTheConnectionEndsIt)
 
 TEST_F(TcpLinkTest, UnknownSocketEventIsShown)
 {
-    HandleSocketEvent(0, WSAMAKESELECTREPLY(0x400, 0));
+    ConnectAsClient({127, 0, 0, 1});
+    HandleSocketEvent(static_cast<WPARAM>(MainSocket), WSAMAKESELECTREPLY(0x400, 0));
     ASSERT_EQ(RecordedMessages.size(), 1u);
     EXPECT_EQ(RecordedMessages[0].text, "ﾈｯﾄﾜｰｸ･ｴﾗｰ(event 1024)");
     EXPECT_EQ(RecordedMessages[0].caption, "ERROR");
@@ -345,4 +439,91 @@ TEST_F(TcpLinkTest, StatusWindowPollsAreAnsweredThroughTheWindow)
     EXPECT_EQ(log[2], "RVL");
     EXPECT_EQ(IoStatusWindowOpen, 0);
     EXPECT_TRUE(RecordedMessages.empty());
+}
+
+// Each event changes the link before its box, whose message loop may handle
+// further events; an event of a socket the link has closed is dropped.
+TEST_F(TcpLinkTest, SocketEventsChangeTheLinkBeforeTheirBox)
+{
+    LinkAtBoxes.clear();
+    MessageSink = RecordWithLinkState;
+    ConnectAsClient({127, 0, 0, 1});
+    const uintptr_t connection = MainSocket;
+    ASSERT_TRUE(PumpUntil([] { return !RecordedMessages.empty(); }, 5000));
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Socket 接続 OK");
+    EXPECT_EQ(LinkAtBoxes[0].connected, 1);
+    // The close handled inside the box stands.
+    EXPECT_EQ(TcpConnected, 0);
+    EXPECT_EQ(MainSocket, 0u);
+
+    // Events still queued for the closed connection change nothing.
+    HandleSocketEvent(static_cast<WPARAM>(connection), WSAMAKESELECTREPLY(FD_CONNECT, 0));
+    HandleSocketEvent(static_cast<WPARAM>(connection), WSAMAKESELECTREPLY(FD_READ, WSAECONNRESET));
+    EXPECT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(TcpConnected, 0);
+
+    // A failed connection is closed before its error is shown.
+    ConnectAsClient({127, 0, 0, 1}, port + 1);
+    ASSERT_TRUE(PumpUntil([] { return RecordedMessages.size() == 2; }, 10000));
+    EXPECT_EQ(RecordedMessages[1].text, "ソケットイベントにエラーが発生しました。");
+    EXPECT_EQ(LinkAtBoxes[1].mainSocket, 0u);
+    EXPECT_EQ(LinkAtBoxes[1].connected, 0);
+}
+
+// Every failed Connect or Listen ends the socket library it started.
+TEST_F(TcpLinkTest, FailedOpeningsEndTheSocketLibrary)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RecordedMessages.clear();
+        ConnectAsClient({127, 0, 0, 1}, port + 1);   // nothing listens there
+        ASSERT_TRUE(PumpUntil([] { return !RecordedMessages.empty(); }, 10000));
+        EXPECT_EQ(MainSocket, 0u);
+        EXPECT_FALSE(SocketLibraryInUse()) << "attempt " << attempt;
+    }
+
+    // A port this test holds: the bind fails.
+    int blockedPort = 0;
+    {
+        FakeUnit holder;
+        blockedPort = holder.port();
+        RecordedMessages.clear();
+        ClientServerMode = kModeServer;
+        snprintf(DeviceModel.UnitNetwork.sourcePortText, 6, "%d", blockedPort);
+        EXPECT_EQ(TcpListen(), 0);
+        ASSERT_EQ(RecordedMessages.size(), 1u);
+        EXPECT_EQ(RecordedMessages[0].text, "Bindできません");
+        EXPECT_EQ(MainSocket, 0u);
+        EXPECT_EQ(SocketLibraryStarts(), 0);
+    }
+    EXPECT_FALSE(SocketLibraryInUse());
+}
+
+// A reply whose rest never comes ends its command with "Answer が､きません",
+// and its piece is not taken as the start of the next reply.
+TEST_F(TcpLinkTest, APieceWithoutItsRestEndsItsCommandAndIsForgotten)
+{
+    FakeUnit unit;
+    ConnectAsClient({127, 0, 0, 1}, unit.port());
+    ASSERT_TRUE(unit.Accept());
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+
+    unit.Send("OP0");   // waiting on the connection when the command goes out
+    DeviceModel.CurrentDisplayPattern = 9;
+    ASSERT_TRUE(SendReadCurrentPattern(DeviceModel));
+    ASSERT_TRUE(Answered());
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "Answer が､きません");
+    EXPECT_EQ(TransactionState.sendFailed, 1);
+    EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 9);
+
+    unit.Send("GO\r\n");
+    ResetTransaction();
+    DeviceModel.VideoOutputEnable[2] = 0;
+    ASSERT_TRUE(SendVideoOutput(DeviceModel, 2));
+    ASSERT_TRUE(Answered());
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+    EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
+    EXPECT_EQ(RecordedMessages.size(), 1u);
 }

@@ -230,9 +230,11 @@ void RefreshServer()
     }
     SetDlgItemTextW(dialog, IDC_SERVER_DESTINATION,
                     selected ? WideFromUtf8(ConnectionTable[selected].peerAddress).c_str() : kNoDestination);
-    // Listening or not decides the buttons, so that listening can always be stopped.
+    // Listening or not decides "接続"; "切断" stays usable while anything is
+    // open, so that units still connected after the listening socket failed
+    // can be let go.
     EnableControl(dialog, IDC_SERVER_LISTEN, MainSocket == 0);
-    EnableControl(dialog, IDC_SERVER_STOP, MainSocket != 0);
+    EnableControl(dialog, IDC_SERVER_STOP, MainSocket != 0 || SendMessageW(list, LB_GETCOUNT, 0, 0) > 0);
 }
 
 void StartServer(HWND dialog)
@@ -252,12 +254,8 @@ void SelectServerUnit(HWND dialog)
         CurrentConnection = kNoConnection;
         return;
     }
-    const int entry = static_cast<int>(SendMessageW(list, LB_GETITEMDATA, line, 0));
-    if (entry < 1 || entry >= kConnectionEntries || !ConnectionTable[entry].inUse)
-        return;
-    CurrentConnection = entry;
-    TcpConnected = 1;
-    RefreshServer();
+    if (SelectServerEntry(static_cast<int>(SendMessageW(list, LB_GETITEMDATA, line, 0))))
+        RefreshServer();
 }
 
 void StopServer(HWND dialog)

@@ -7,6 +7,7 @@
 #include "files/settings_file.h"
 #include "link/tcp_link.h"
 #include "link/transaction.h"
+#include "protocol/reply_parser.h"
 
 namespace {
 
@@ -89,8 +90,13 @@ INT_PTR CALLBACK ModalDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 INT_PTR RunModalDialog(HWND owner, const ModalDialog& dialog, void* context)
 {
     RunningDialog running{&dialog, context};
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId), owner, ModalDialogProc,
-                           reinterpret_cast<LPARAM>(&running));
+    // A part of a TCP reply left from before belongs to no command of this
+    // dialog, nor one left from this dialog to whatever comes after it.
+    ResetDialogReplyLine();
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.templateId), owner,
+                                           ModalDialogProc, reinterpret_cast<LPARAM>(&running));
+    ResetDialogReplyLine();
+    return result;
 }
 
 void* DialogContext(HWND dialog)

@@ -25,7 +25,9 @@ constexpr long kListenEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE;
 constexpr long kUnitEvents = FD_READ | FD_WRITE | FD_CLOSE;
 constexpr DWORD kReplyWaitMs = 3000;
 
-bool LibraryStarted = false;
+// Starts of the socket library not yet ended: 1 while the link holds a
+// socket, else 0.
+int LibraryStarts = 0;
 
 // The link's failures: plain boxes without owner, caption "ERROR", error icon.
 void ShowSocketError(const char* text)
@@ -42,36 +44,38 @@ void ShowSocketError(const char* format, int code)
 
 bool StartLibrary()
 {
+    if (LibraryStarts > 0)
+        return true;
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
         ShowSocketError("WINSOCK.DLLが導入されていません。");
         return false;
     }
     if (data.wVersion != MAKEWORD(1, 1)) {
-        ShowSocketError("WINSOCK.DLLのバーションが違います。");
         WSACleanup();
+        ShowSocketError("WINSOCK.DLLのバーションが違います。");
         return false;
     }
-    LibraryStarted = true;
+    ++LibraryStarts;
     return true;
 }
 
-// A socket for MainSocket, registered with the TCP/IP dialog; false after
-// its failure has been shown.
-bool CreateMainSocket(long events)
+bool AnyUnitConnected()
 {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) {
-        ShowSocketError("WINSOCK.DLLが動作していません。[%d]", WSAGetLastError());
-        return false;
+    for (int i = 1; i < kConnectionEntries; ++i)
+        if (ConnectionTable[i].inUse)
+            return true;
+    return false;
+}
+
+// The library is ended as soon as the link holds no socket any more, so
+// that every start has its end, however the sockets went.
+void EndLibraryWhenUnused()
+{
+    if (LibraryStarts > 0 && MainSocket == 0 && !AnyUnitConnected()) {
+        WSACleanup();
+        --LibraryStarts;
     }
-    if (WSAAsyncSelect(s, TcpDialogWindow, WM_SOCKET_EVENT, events) == SOCKET_ERROR) {
-        ShowSocketError("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", WSAGetLastError());
-        closesocket(s);
-        return false;
-    }
-    MainSocket = s;
-    return true;
 }
 
 void CloseMainSocket()
@@ -82,6 +86,32 @@ void CloseMainSocket()
         closesocket(MainSocket);
         MainSocket = 0;
     }
+}
+
+// Connect or Listen failed after the library was started: the socket is
+// closed and the library ended before the failure is shown.
+bool FailOpening(const char* text, int code = 0)
+{
+    CloseMainSocket();
+    EndLibraryWhenUnused();
+    ShowSocketError(text, code);
+    return false;
+}
+
+// A socket for MainSocket, registered with the TCP/IP dialog; false after
+// its failure has been shown.
+bool CreateMainSocket(long events)
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        return FailOpening("WINSOCK.DLLが動作していません。[%d]", WSAGetLastError());
+    if (WSAAsyncSelect(s, TcpDialogWindow, WM_SOCKET_EVENT, events) == SOCKET_ERROR) {
+        const int error = WSAGetLastError();
+        closesocket(s);
+        return FailOpening("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", error);
+    }
+    MainSocket = s;
+    return true;
 }
 
 void Refresh()
@@ -106,8 +136,9 @@ void Accept()
         return;
     }
     if (WSAAsyncSelect(unit, TcpDialogWindow, WM_SOCKET_EVENT, kUnitEvents) == SOCKET_ERROR) {
-        ShowSocketError("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", WSAGetLastError());
+        const int error = WSAGetLastError();
         closesocket(unit);
+        ShowSocketError("WINSOCK.DLLの WSAAsyncSelect() からのエラー。[%d]", error);
         return;
     }
     TakeConnectionEntry(entry, unit, inet_ntoa(peer.sin_addr));
@@ -122,6 +153,13 @@ SOCKET SelectedSocket()
         return entry ? static_cast<SOCKET>(ConnectionTable[entry].socket) : INVALID_SOCKET;
     }
     return MainSocket ? static_cast<SOCKET>(MainSocket) : INVALID_SOCKET;
+}
+
+// A socket of the link, or one that was closed and still has notifications
+// queued (they are dropped).
+bool IsLinkSocket(SOCKET s)
+{
+    return (MainSocket != 0 && static_cast<uintptr_t>(s) == MainSocket) || FindConnectionEntry(s) > 0;
 }
 
 // A send that failed also closes a status window that polls through this link.
@@ -146,7 +184,10 @@ int TcpConnect()
     }
     if (!StartLibrary())
         return 0;
+    // A connection still open is replaced: nothing is connected until the
+    // new one is made.
     CloseMainSocket();
+    SetTcpConnected(0);
     if (!CreateMainSocket(kClientEvents))
         return 0;
 
@@ -159,8 +200,7 @@ int TcpConnect()
     unit.sin_addr.s_addr = inet_addr(address);
     if (connect(MainSocket, reinterpret_cast<sockaddr*>(&unit), sizeof unit) == SOCKET_ERROR &&
         WSAGetLastError() != WSAEWOULDBLOCK) {
-        ShowSocketError("接続できません");
-        CloseMainSocket();
+        FailOpening("接続できません");
         return 0;
     }
     return 1;
@@ -185,13 +225,11 @@ int TcpListen()
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     if (bind(MainSocket, reinterpret_cast<sockaddr*>(&local), sizeof local) == SOCKET_ERROR &&
         WSAGetLastError() != WSAEWOULDBLOCK) {
-        ShowSocketError("Bindできません");
-        CloseMainSocket();
+        FailOpening("Bindできません");
         return 0;
     }
     if (listen(MainSocket, 5) == SOCKET_ERROR) {
-        ShowSocketError("WINSOCK.DLLの listen() からのエラー。[%d]", WSAGetLastError());
-        CloseMainSocket();
+        FailOpening("WINSOCK.DLLの listen() からのエラー。[%d]", WSAGetLastError());
         return 0;
     }
     return 1;
@@ -204,13 +242,17 @@ void TcpCloseConnection(SOCKET s)
     closesocket(s);
     const int entry = FindConnectionEntry(s);
     if (entry > 0)
-        FreeConnectionEntry(entry);
-    if (ClientServerMode == kModeClient && static_cast<uintptr_t>(s) == MainSocket) {
-        // The unit closed the client connection: nothing can be sent any
-        // more, and "接続" is offered again.
+        FreeConnectionEntry(entry);   // the selected unit: no unit is selected any more
+    if (MainSocket != 0 && static_cast<uintptr_t>(s) == MainSocket) {
+        // Nothing may use the closed handle again: "接続" is offered again,
+        // and "切断" must not close it a second time (the value may by then
+        // be a new unit's socket).
         MainSocket = 0;
-        TcpConnected = 0;
+        // The client connection: nothing can be sent any more.
+        if (ClientServerMode == kModeClient)
+            SetTcpConnected(0);
     }
+    EndLibraryWhenUnused();
     Refresh();
 }
 
@@ -220,11 +262,13 @@ void TcpDisconnectAll()
     for (int i = 1; i < kConnectionEntries; ++i)
         if (ConnectionTable[i].inUse)
             TcpCloseConnection(static_cast<SOCKET>(ConnectionTable[i].socket));
-    if (LibraryStarted) {
-        WSACleanup();
-        LibraryStarted = false;
-    }
+    EndLibraryWhenUnused();
     ResetConnectionState();
+}
+
+int SocketLibraryStarts()
+{
+    return LibraryStarts;
 }
 
 void RegisterTcpSockets(HWND window)
@@ -242,9 +286,14 @@ void HandleSocketEvent(WPARAM wParam, LPARAM lParam)
 {
     const SOCKET s = static_cast<SOCKET>(wParam);
     const int event = WSAGETSELECTEVENT(lParam);
+    // A box below runs a message loop in which further events are handled:
+    // each case changes the state before its box, and an event of a socket
+    // that has been closed meanwhile is dropped.
+    if (!IsLinkSocket(s))
+        return;
     if (WSAGETSELECTERROR(lParam) != 0) {
-        ShowReplyError("ソケットイベントにエラーが発生しました。");
         TcpCloseConnection(s);
+        ShowReplyError("ソケットイベントにエラーが発生しました。");
         return;
     }
     switch (event) {
@@ -264,9 +313,9 @@ void HandleSocketEvent(WPARAM wParam, LPARAM lParam)
         Accept();
         break;
     case FD_CONNECT:
-        ShowInfo("Socket 接続 OK");
-        TcpConnected = 1;
+        SetTcpConnected(1);
         Refresh();
+        ShowInfo("Socket 接続 OK");
         break;
     case FD_CLOSE:
         TcpCloseConnection(s);
@@ -314,13 +363,19 @@ int WaitTcpReply()
         if (select(0, &readable, nullptr, nullptr, &timeout) <= 0)
             continue;
         const int got = recv(s, ReceiveBuffer, kReceiveBufferBytes, 0);
-        if (got >= 0) {
+        if (got > 0) {
             ReceivedByteCount = got;
             PostMessageW(OpenDialog, WM_DEVICE_REPLY, static_cast<WPARAM>(CurrentConnection), 0);
             return 0;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK)
-            break;
+        if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) {
+            // The unit closed (or reset) the connection instead of answering:
+            // the command failed as a send does, and is told so (the close
+            // event frees the connection).
+            ReceivedByteCount = got;
+            FailTcpSend("Socket 送信");
+            return 0;
+        }
     }
     ReceivedByteCount = SOCKET_ERROR;
     FailCommand("Answer が､きません");

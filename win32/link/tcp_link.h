@@ -23,19 +23,24 @@ int TcpConnect();
 int TcpListen();
 // Closes every socket, ends the use of the socket library, resets the state.
 void TcpDisconnectAll();
+// Starts of the socket library not yet ended: 1 while the link holds a
+// socket, 0 once it holds none (after a failed Connect or Listen, a closed
+// connection, Disconnect all).
+int SocketLibraryStarts();
 // Closes one socket (a unit, or the client connection) and frees its entry.
 void TcpCloseConnection(SOCKET socket);
 // Registers every open socket with `window`: the TCP/IP dialog now open, or
 // the main window when it closes, so that units can still connect.
 void RegisterTcpSockets(HWND window);
-// WM_SOCKET_EVENT.
+// WM_SOCKET_EVENT. Events of a socket that is no longer the link's are dropped.
 void HandleSocketEvent(WPARAM wParam, LPARAM lParam);
 
 // Sends a command on the selected connection and waits for its reply.
 void SendTcp(const char* command);
 // Receives the reply into ReceiveBuffer and posts WM_DEVICE_REPLY to the open
 // dialog; a unit that does not answer within about 3 seconds ends the
-// command with "Answer が､きません". Returns 0.
+// command with "Answer が､きません", one that closes the connection instead
+// with "Socket 送信". Returns 0.
 int WaitTcpReply();
 // WM_DEVICE_REPLY in a setting dialog: hands the received bytes to the
 // dialog-side reply entry, and waits for the rest of a line that came in parts.
