@@ -85,6 +85,14 @@ TEST_F(ReplyParserTest, SerialStatusWords)
         EXPECT_EQ(Serial(words[i]), i + 1) << words[i];
         EXPECT_EQ(TransactionState.completionCode, 0);
     }
+    // A word is the whole line: one that only begins with it is unknown text,
+    // refused on the serial side and taken as success on the dialog side.
+    for (const char* longer : {"MENUS\r\n", "E0X\r\n", "GNX\r\n", "E3 \r\n", "GOX\r\n"}) {
+        EXPECT_EQ(Serial(longer), kReplyCommandError) << longer;
+        if (longer[0] != 'G' || longer[1] != 'O') {
+            EXPECT_EQ(Dialog(longer), kReplyGood) << longer;
+        }
+    }
 }
 
 TEST_F(ReplyParserTest, SerialGoCompletesByPhase)
@@ -294,6 +302,12 @@ TEST_F(ReplyParserTest, TitleReplies)
     EXPECT_EQ(Serial("CT04" "234a" + Repeat("2121", 20) + "\r\n"), kReplyGood);
     EXPECT_STREQ(m.TitleText[3], "\x82\x69");
 
+    // 7C7E is the last code decoded; 7C7F already becomes a kept space.
+    EXPECT_EQ(Serial("CT05" "7C7E" + Repeat("2121", 27) + "\r\n"), kReplyGood);
+    EXPECT_STREQ(m.TitleText[4], "\xEE\xFC");
+    EXPECT_EQ(Serial("CT05" "2341" "7C7F" + Repeat("2121", 26) + "\r\n"), kReplyGood);
+    EXPECT_STREQ(m.TitleText[4], "\x82\x60\x81\x40");
+
     // A code above 7C7E becomes a full-width space that stays, even at the end.
     EXPECT_EQ(Serial("CT01" "2341" "7F21" + Repeat("2121", 26) + "\r\n"), kReplyGood);
     EXPECT_STREQ(m.TitleText[0], "\x82\x60\x81\x40");
@@ -389,7 +403,11 @@ TEST_F(ReplyParserTest, LiveStatus)
     EXPECT_EQ(m.IoStatus.videoLoss[0], 1);
     EXPECT_EQ(m.IoStatus.videoLoss[63], 0);
     ExpectRefusedEverywhere("VL" + Repeat("N", 63) + "\r\n");
-    EXPECT_EQ(RedrawCalls, 5);
+    EXPECT_EQ(Serial("VL" + Repeat("F", 64) + "\r\n"), kReplyGood);
+    EXPECT_EQ(m.IoStatus.previousVideoLoss[0], 1);   // the copy is of the reply before
+    EXPECT_EQ(m.IoStatus.previousVideoLoss[63], 0);
+    EXPECT_EQ(m.IoStatus.videoLoss[0], 0);
+    EXPECT_EQ(RedrawCalls, 6);
 }
 
 // A live-status reply of any other length, or with one bad field, changes
@@ -440,7 +458,8 @@ TEST_F(ReplyParserTest, UnitNetworkReplies)
     EXPECT_STREQ(m.UnitNetwork.sourcePortText, "08000");
     EXPECT_EQ(Serial("EDPN12345\r\n"), kReplyGood);
     EXPECT_STREQ(m.UnitNetwork.destinationPortText, "12345");
-    for (const char* bad : {"EDPN1234\r\n", "EDPN99999\r\n", "EDPN00000\r\n", "ESPNabcde\r\n", "ESPN6553x\r\n"})
+    for (const char* bad : {"EDPN1234\r\n", "EDPN99999\r\n", "EDPN00000\r\n", "ESPNabcde\r\n", "ESPN6553x\r\n",
+                            "ESPN0800\r\n", "ESPN080000\r\n"})
         ExpectRefusedEverywhere(bad);
     EXPECT_EQ(Serial("ESPN65535\r\n"), kReplyGood);
     EXPECT_EQ(Serial("ETR8\r\n"), kReplyGood);
