@@ -148,6 +148,8 @@ case "$setup" in
     environment=(KVR_TEST_TCP_PORT="$tcp_port" KVR_TEST_UNITS="$units")
     ;;
 esac
+# The faults the simulator plays, for cases that check what each must do.
+environment+=(KVR_TEST_SIM_OPTIONS="${sim_options[*]}")
 stop_wine_server
 
 env "${environment[@]}" "$launcher" "$exe" --gtest_brief=1 --gtest_filter="$filter" 2>&1 | tee "$work/test.out"

@@ -527,3 +527,44 @@ TEST_F(TcpLinkTest, APieceWithoutItsRestEndsItsCommandAndIsForgotten)
     EXPECT_EQ(TransactionState.completionCode, kCompletionSingle);
     EXPECT_EQ(RecordedMessages.size(), 1u);
 }
+
+// Connect, three commands, disconnect, a few hundred times against a unit
+// that plays a fault: the read's reply is applied once in every cycle, the
+// third command's error (with --error-every 3) ends that command only, and
+// the cycles leave no GDI or USER object and no handle behind.
+TEST_F(TcpLinkTest, ConnectionCyclesEndEveryCommandOnceAndLeaveNothingBehind)
+{
+    const SimulatorFaults faults = ScenarioFaults();
+    constexpr int kCycles = 150;
+    ProcessResources start = {};
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        RecordedMessages.clear();
+        ConnectAsClient({127, 0, 0, 1});
+        ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000)) << "cycle " << cycle;
+        const int output = 1 + cycle % 15;   // output 1 is always on
+        DeviceModel.VideoOutputEnable[output] = cycle % 2;
+        ASSERT_TRUE(SendVideoOutput(DeviceModel, output));
+        ASSERT_TRUE(Answered());
+        EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+        DeviceModel.VideoOutputEnable[output] = 2;   // the read must put the unit's value back
+        ASSERT_TRUE(SendReadVideoOutputs(DeviceModel));
+        ASSERT_TRUE(Answered());
+        EXPECT_EQ(DeviceModel.VideoOutputEnable[output], cycle % 2) << "cycle " << cycle;
+        ASSERT_TRUE(SendVideoOutput(DeviceModel, output));
+        ASSERT_TRUE(Answered());
+        EXPECT_EQ(TransactionState.replyStatus, faults.errorEvery == 3 ? kReplyCommandError : kReplyGood);
+        ResetTransaction();
+        TcpDisconnectAll();
+        ASSERT_EQ(RecordedMessages.size(), 1u) << "cycle " << cycle;
+        EXPECT_EQ(RecordedMessages[0].text, "Socket 接続 OK");
+        if (cycle == 0)
+            start = CurrentResources();
+    }
+    const ProcessResources end = CurrentResources();
+    printf("GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu\n", start.gdiObjects, end.gdiObjects,
+           start.userObjects, end.userObjects, start.handles, end.handles);
+    EXPECT_LE(end.gdiObjects, start.gdiObjects + 3);
+    EXPECT_LE(end.userObjects, start.userObjects + 3);
+    EXPECT_LE(end.handles, start.handles + 3);
+    EXPECT_EQ(SimulatorLog().size(), static_cast<size_t>(3 * kCycles));
+}

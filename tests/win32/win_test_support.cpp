@@ -1,7 +1,10 @@
 #include "win_test_support.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "app/program_state.h"
@@ -292,4 +295,58 @@ bool WasShown(const char* text)
         if (m.text == text)
             return true;
     return false;
+}
+
+namespace {
+
+// Wine answers GetGuiResources and GetProcessHandleCount with 0, so there
+// the windows of this process and its open handle values are counted.
+BOOL CALLBACK CountWindow(HWND window, LPARAM count)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) {
+        ++*reinterpret_cast<DWORD*>(count);
+        EnumChildWindows(window, CountWindow, count);
+    }
+    return TRUE;
+}
+
+DWORD OpenHandleValues()
+{
+    DWORD count = 0;
+    for (uintptr_t value = 4; value < (1u << 16); value += 4) {
+        DWORD flags;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+ProcessResources CurrentResources()
+{
+    ProcessResources r = {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                          GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), 0};
+    if (r.userObjects == 0)
+        EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&r.userObjects));
+    if (!GetProcessHandleCount(GetCurrentProcess(), &r.handles) || r.handles == 0)
+        r.handles = OpenHandleValues();
+    return r;
+}
+
+SimulatorFaults ScenarioFaults()
+{
+    SimulatorFaults faults;
+    const char* text = getenv("KVR_TEST_SIM_OPTIONS");
+    std::istringstream words(text ? text : "");
+    std::string word;
+    while (words >> word) {
+        if (word == "--error-every")
+            words >> faults.errorEvery;
+        faults.noReply = faults.noReply || word == "--no-reply";
+        faults.split = faults.split || word == "--split";
+    }
+    return faults;
 }

@@ -81,6 +81,27 @@ void AnswerFileDialog(HWND dialog, const std::wstring& name);
 
 std::wstring Wide(const char* utf8);
 
+// What the process holds: GDI and USER objects, kernel handles. A soak
+// compares them before and after its rounds. Under Wine, which counts no GDI
+// objects, USER objects are the process's windows and handles its open
+// handle values.
+struct ProcessResources {
+    DWORD gdiObjects;
+    DWORD userObjects;
+    DWORD handles;
+};
+ProcessResources CurrentResources();
+
+// The faults the scenario's simulator plays (its options in
+// KVR_TEST_SIM_OPTIONS): every N-th command answered E3 (0 for none), no
+// answer at all, answers in pieces.
+struct SimulatorFaults {
+    int errorEvery = 0;
+    bool noReply = false;
+    bool split = false;
+};
+SimulatorFaults ScenarioFaults();
+
 // `text` written `n` times over.
 inline std::string Repeat(const std::string& text, int n)
 {
