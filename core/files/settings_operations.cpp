@@ -6,7 +6,7 @@
 #include "link/message_ops.h"
 #include "protocol/device_model.h"
 
-FileUiOps FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+FileUiOps FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 namespace {
 
@@ -53,12 +53,8 @@ const char* ReadErrorReason(SettingsFileResult result)
 // Writes the model to `path`; reports and returns false when that fails.
 bool WriteTo(const DeviceModelData& model, const char* path)
 {
-    FILE* file = OpenPath(path, "wb");
-    bool written = false;
-    if (file) {
-        written = WriteSettingsFile(file, model) == kSettingsOk;
-        written = fclose(file) == 0 && written;
-    }
+    const bool written =
+        SaveWholeFile(path, [&model](FILE* file) { return WriteSettingsFile(file, model) == kSettingsOk; });
     if (!written) {
         ShowFileError("ファイルを開くことができませんでした。", kIconError);
         return false;
@@ -74,6 +70,11 @@ void SetCurrentPath(const char* path)
 }
 
 } // namespace
+
+bool SaveWholeFile(const char* path, const FileWriter& write)
+{
+    return FileUi.saveFile && FileUi.saveFile(path, write);
+}
 
 void FormatMainWindowTitle(char* title, size_t size)
 {

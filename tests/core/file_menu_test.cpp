@@ -45,6 +45,36 @@ int ChooseSave(char* path, size_t size)
     return Script.saveResult;
 }
 
+// The platform's whole-file save stands in as a plain write: what is
+// written, and where, is the File menu's; how the file is replaced is
+// tested with the Windows implementation.
+bool SaveInPlace(const char* path, const FileWriter& write)
+{
+    FILE* file = fopen(path, "wb");
+    if (!file)
+        return false;
+    const bool written = write(file);
+    return fclose(file) == 0 && written;
+}
+
+// A whole-file save that writes the new contents aside and then cannot put
+// them in place (the target is locked): what the writer wrote is kept here.
+std::string WrittenAside;
+bool WriteAsideThenFail(const char*, const FileWriter& write)
+{
+    FILE* file = tmpfile();
+    if (!file)
+        return false;
+    WrittenAside.clear();
+    if (write(file)) {
+        rewind(file);
+        for (int c; (c = fgetc(file)) != EOF;)
+            WrittenAside += static_cast<char>(c);
+    }
+    fclose(file);
+    return false;
+}
+
 void TitleChanged() { ++Script.titleChanges; }
 void CloseMain() { ++Script.mainWindowCloses; }
 
@@ -100,14 +130,14 @@ protected:
         CoreTest::SetUp();
         ResetModelToStartValues(model);
         Script = DialogScript();
-        FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr};
+        FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr, SaveInPlace};
         NameTestFiles();
         remove(kFileA);
         remove(kFileB);
     }
     void TearDown() override
     {
-        FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+        FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
         remove(kFileA);
         remove(kFileB);
         CoreTest::TearDown();
@@ -231,6 +261,21 @@ TEST_F(FileMenuTest, SaveAsToAnUnwritablePlaceKeepsThePath)
     EXPECT_EQ(box.caption, "エラー");
     EXPECT_EQ(box.icon, kIconError);
     EXPECT_STREQ(CurrentFilePath, kFileA);
+    EXPECT_EQ(SettingsModified, 1);
+}
+
+TEST_F(FileMenuTest, ASaveThatCannotReplaceTheFileLeavesItWhole)
+{
+    WriteFile(kFileA, "the file as it was");
+    strcpy(CurrentFilePath, kFileA);
+    SettingsModified = 1;
+    FileUi.saveFile = WriteAsideThenFail;
+    EXPECT_FALSE(FileSave(model));
+    std::string expected;
+    FormatSettingsFile(model, expected);
+    EXPECT_EQ(WrittenAside, expected);
+    EXPECT_EQ(ReadFile(kFileA), "the file as it was");
+    EXPECT_EQ(OnlyMessage().text, "ファイルを開くことができませんでした。");
     EXPECT_EQ(SettingsModified, 1);
 }
 
