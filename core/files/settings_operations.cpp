@@ -63,6 +63,12 @@ bool WriteTo(const DeviceModelData& model, const char* path)
     return true;
 }
 
+bool AnsweredYesToSave()
+{
+    return ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認", kIconQuestion, kButtonsYesNo,
+                        false, kOwnerMainWindow}) == kAnswerYes;
+}
+
 void SetCurrentPath(const char* path)
 {
     snprintf(CurrentFilePath, sizeof CurrentFilePath, "%s", path);
@@ -85,15 +91,21 @@ bool ConfirmDiscardChanges(const DeviceModelData& model)
 {
     if (!SettingsModified)
         return true;
-    const int answer = ShowMessage({"ファイルが変更されています。保存しますか？", "保存確認",
-                                    kIconQuestion, kButtonsYesNo, false, kOwnerMainWindow});
+    const bool save = AnsweredYesToSave();
     SettingsModified = 0;
-    if (answer != kAnswerYes)
+    if (!save)
         return true;
     if (FileSave(model))
         return true;
     SettingsModified = 1;
     return false;
+}
+
+bool ConfirmSessionEnd(const DeviceModelData& model)
+{
+    if (!SettingsModified)
+        return true;
+    return !AnsweredYesToSave() || FileSave(model);
 }
 
 void FileNew(DeviceModelData& model)

@@ -54,6 +54,12 @@ void FormatMainWindowTitle(char* title, size_t size);
 // marked as unsaved.
 bool ConfirmDiscardChanges(const DeviceModelData& model);
 
+// The same question when Windows ends the session (log-off, shut-down): true
+// when the session may end. Yes saves first, and a save that did not happen
+// refuses the end; No lets it end with the changes still marked as unsaved,
+// since another program may yet call the session end off.
+bool ConfirmSessionEnd(const DeviceModelData& model);
+
 void FileNew(DeviceModelData& model);
 void FileOpen(DeviceModelData& model);
 bool FileSave(const DeviceModelData& model);     // true when the file was written

@@ -279,6 +279,43 @@ TEST_F(FileMenuTest, ASaveThatCannotReplaceTheFileLeavesItWhole)
     EXPECT_EQ(SettingsModified, 1);
 }
 
+TEST_F(FileMenuTest, SessionEndAsksTheSaveQuestion)
+{
+    struct Case {
+        int modified;
+        int answer;
+        int saveResult;   // of the Save As dialog, when a save is asked for
+        bool mayEnd;
+        size_t questions;
+        int modifiedAfter;   // No keeps the mark: the session end may be called off
+    };
+    const Case cases[] = {
+        {0, kAnswerYes, kChooseOk, true, 0, 0},
+        {1, kAnswerNo, kChooseOk, true, 1, 1},
+        {1, kAnswerYes, kChooseOk, true, 1, 0},
+        {1, kAnswerYes, kChooseCancelled, false, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        remove(kFileA);
+        CurrentFilePath[0] = '\0';
+        Messages.shown.clear();
+        Messages.answers = {c.answer};
+        Script.saveResult = c.saveResult;
+        Script.savePath = kFileA;
+        SettingsModified = c.modified;
+        EXPECT_EQ(ConfirmSessionEnd(model), c.mayEnd);
+        ASSERT_EQ(Messages.shown.size(), c.questions);
+        if (c.questions) {
+            EXPECT_EQ(Messages.shown[0].text, "ファイルが変更されています。保存しますか？");
+            EXPECT_EQ(Messages.shown[0].caption, "保存確認");
+            EXPECT_EQ(Messages.shown[0].buttons, kButtonsYesNo);
+        }
+        EXPECT_EQ(SettingsModified, c.modifiedAfter);
+        EXPECT_EQ(!ReadFile(kFileA).empty(), c.modified && c.answer == kAnswerYes && c.saveResult == kChooseOk);
+    }
+}
+
 TEST_F(FileMenuTest, SaveQuestionNoDiscards)
 {
     SettingsModified = 1;
