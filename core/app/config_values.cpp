@@ -34,6 +34,30 @@ int ClampHostCount(int count)
     return count > kHostCount ? kHostCount : count;
 }
 
+int ConfigValue(const char* key, const char* text)
+{
+    struct Range {
+        const char* key;
+        int lowest;
+        int highest;
+    };
+    static const Range kRanges[] = {
+        {kKeyComPort, 0, kPortNameCount - 1},
+        {kKeyControl, kControlRs232c, kControlRs485},
+        {kKeyInterface, kInterfaceSerial, kInterfaceTcp},
+        {kKeyClientServer, kModeClient, kModeServer},
+        {kKeySelectedHost, -1, kHostCount - 1},
+    };
+    const int value = ParseConfigNumber(text);
+    if (strcmp(key, kKeyHostCount) == 0)
+        return ClampHostCount(value);
+    for (const Range& range : kRanges) {
+        if (strcmp(key, range.key) == 0)
+            return value >= range.lowest && value <= range.highest ? value : 0;
+    }
+    return value;
+}
+
 void FormatHostKey(int number, char* key)
 {
     memcpy(key, "IP_", 3);

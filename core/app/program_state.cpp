@@ -46,7 +46,7 @@ void ResetHooks()
 {
     ActiveTransport = {nullptr, nullptr};
     MessageSink = nullptr;
-    FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+    FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     StatusWindowHooks = {nullptr, nullptr};
     OutputChannelsDrawHook = nullptr;
     AutoSwitchMarksDrawHook = nullptr;

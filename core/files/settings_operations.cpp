@@ -6,7 +6,7 @@
 #include "link/message_ops.h"
 #include "protocol/device_model.h"
 
-FileUiOps FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+FileUiOps FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 namespace {
 
@@ -48,12 +48,8 @@ const char* ReadErrorReason(SettingsFileResult result)
 // Writes the model to `path`; reports and returns false when that fails.
 bool WriteTo(const DeviceModelData& model, const char* path)
 {
-    FILE* file = OpenUserFile(path, "wb");
-    bool written = false;
-    if (file) {
-        written = WriteSettingsFile(file, model) == kSettingsOk;
-        written = fclose(file) == 0 && written;
-    }
+    const bool written =
+        SaveWholeFile(path, [&model](FILE* file) { return WriteSettingsFile(file, model) == kSettingsOk; });
     if (!written) {
         ShowFileWriteError();
         return false;
@@ -69,6 +65,11 @@ void SetCurrentPath(const char* path)
 }
 
 } // namespace
+
+bool SaveWholeFile(const char* path, const FileWriter& write)
+{
+    return FileUi.saveFile && FileUi.saveFile(path, write);
+}
 
 void FormatMainWindowTitle(char* title, size_t size)
 {
@@ -122,6 +123,13 @@ bool ConfirmDiscardChanges(const DeviceModelData& model)
         return true;
     SettingsModified = 1;
     return false;
+}
+
+bool ConfirmSessionEnd(const DeviceModelData& model)
+{
+    if (!SettingsModified)
+        return true;
+    return !AskToSaveChanges(kOwnerMainWindow) || FileSave(model);
 }
 
 void FileNew(DeviceModelData& model)

@@ -6,11 +6,16 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 
 #include "link/message_ops.h"
 #include "protocol/device_model.h"
 
 enum ChooseResult { kChooseCancelled = 0, kChooseOk = 1, kChooseFailed = -1 };
+
+// Writes the whole contents of a file to the stream it is given; false when
+// that failed.
+using FileWriter = std::function<bool(FILE* file)>;
 
 struct FileUiOps {
     // Show the open / save-as file dialog starting at `path` (UTF-8); on
@@ -23,8 +28,22 @@ struct FileUiOps {
     void (*closeMainWindow)();
     // fopen with a UTF-8 path; nullptr means the C library's fopen.
     FILE* (*openFile)(const char* path, const char* mode);
+    // See SaveWholeFile; nullptr: nothing can be saved.
+    bool (*saveFile)(const char* path, const FileWriter& write);
 };
 extern FileUiOps FileUi;
+
+// Saves a file whole or not at all, through FileUi.saveFile: `write` writes
+// the new contents into a temporary file in the folder of `path` (UTF-8);
+// only when that succeeded and the data is on the disk does the temporary
+// file replace the one at `path`, in one step. When anything fails, the file
+// that was at `path` is left byte for byte as it was, no temporary file is
+// left behind, and the result is false (the caller tells the user). A full
+// disk, a removed stick or a crash in the middle of a save therefore never
+// costs the user the file being replaced. Every file the program saves goes
+// through here, e.g. a glyph file:
+//   SaveWholeFile(path, [&](FILE* f) { return WriteGlyphFile(f, bitmap, sizeType); });
+bool SaveWholeFile(const char* path, const FileWriter& write);
 
 // "KVR2840E ver.1.00   " followed by CurrentFilePath (UTF-8).
 void FormatMainWindowTitle(char* title, size_t size);
@@ -49,6 +68,11 @@ int ChooseFileToRead(int (*choose)(char* path, size_t size), char* path, size_t 
 void ShowFileDialogFailure();
 // "ファイルを開くことができませんでした。" of a file that could not be written.
 void ShowFileWriteError();
+// The same question when Windows ends the session (log-off, shut-down): true
+// when the session may end. Yes saves first, and a save that did not happen
+// refuses the end; No lets it end with the changes still marked as unsaved,
+// since another program may yet call the session end off.
+bool ConfirmSessionEnd(const DeviceModelData& model);
 
 void FileNew(DeviceModelData& model);
 void FileOpen(DeviceModelData& model);

@@ -140,11 +140,18 @@ TEST_F(ChannelTableModelTest, DisplayPatternScreensFollowThePattern)
     SendSelectedEntry(cursor);
     EXPECT_EQ(OnlyFrame(), "OP0316S05\r\n");
 
-    // "画面切換え" shows the pattern; the free layout starts from it.
+    // "画面切換え" shows the pattern; the free layout starts from it, and
+    // that is a change to save. The same layout again changes nothing.
     ResetTransaction();
+    SettingsModified = 0;
     EXPECT_TRUE(SwitchToSelectedPattern());
     EXPECT_EQ(Sent.serialFrames.back(), "OP03\r\n");
     EXPECT_EQ(DeviceModel.DisplayPatternTable[kFreePattern][15], 68);
+    EXPECT_EQ(SettingsModified, 1);
+    ResetTransaction();
+    SettingsModified = 0;
+    EXPECT_TRUE(SwitchToSelectedPattern());
+    EXPECT_EQ(SettingsModified, 0);
 
     ResetTransaction();
     ASSERT_TRUE(SelectDisplayPattern(kFreePattern));

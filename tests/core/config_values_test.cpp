@@ -43,3 +43,24 @@ TEST(ConfigValues, HostKeysAndAddresses)
         EXPECT_EQ(0, memcmp(parsed, zero, sizeof zero)) << bad;
     }
 }
+
+TEST(ConfigValues, AValueAKeyCannotHoldIsTheDefault)
+{
+    struct Case {
+        const char* key;
+        const char* text;
+        int expected;
+    };
+    const Case cases[] = {
+        {"interface_set", "1", 1},  {"interface_set", "2", 0},  {"interface_set", "-1", 0},
+        {"control", "1", 1},        {"control", "7", 0},        {"control", "x", 0},
+        {"client_server", "1", 1},  {"client_server", "5", 0},  {"client_server", "-1", 0},
+        {"com_port", "19", 19},     {"com_port", "20", 0},      {"com_port", "-3", 0},
+        {"client_select_ip_address", "-1", -1}, {"client_select_ip_address", "255", 255},
+        {"client_select_ip_address", "-2", 0},  {"client_select_ip_address", "256", 0},
+        {"ip_address_count", "002", 2},         {"ip_address_count", "300", 256},
+        {"ip_address_count", "-4", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ConfigValue(c.key, c.text), c.expected) << c.key << "=" << c.text;
+}

@@ -45,6 +45,24 @@ int ChooseSave(char* path, size_t size)
     return Script.saveResult;
 }
 
+// A whole-file save that writes the new contents aside and then cannot put
+// them in place (the target is locked): what the writer wrote is kept here.
+std::string WrittenAside;
+bool WriteAsideThenFail(const char*, const FileWriter& write)
+{
+    FILE* file = tmpfile();
+    if (!file)
+        return false;
+    WrittenAside.clear();
+    if (write(file)) {
+        rewind(file);
+        for (int c; (c = fgetc(file)) != EOF;)
+            WrittenAside += static_cast<char>(c);
+    }
+    fclose(file);
+    return false;
+}
+
 void TitleChanged() { ++Script.titleChanges; }
 void CloseMain() { ++Script.mainWindowCloses; }
 
@@ -100,14 +118,14 @@ protected:
         CoreTest::SetUp();
         ResetModelToStartValues(model);
         Script = DialogScript();
-        FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr};
+        FileUi = {ChooseOpen, ChooseSave, TitleChanged, CloseMain, nullptr, SaveInPlace};
         NameTestFiles();
         remove(kFileA);
         remove(kFileB);
     }
     void TearDown() override
     {
-        FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr};
+        FileUi = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
         remove(kFileA);
         remove(kFileB);
         CoreTest::TearDown();
@@ -232,6 +250,58 @@ TEST_F(FileMenuTest, SaveAsToAnUnwritablePlaceKeepsThePath)
     EXPECT_EQ(box.icon, kIconError);
     EXPECT_STREQ(CurrentFilePath, kFileA);
     EXPECT_EQ(SettingsModified, 1);
+}
+
+TEST_F(FileMenuTest, ASaveThatCannotReplaceTheFileLeavesItWhole)
+{
+    WriteFile(kFileA, "the file as it was");
+    strcpy(CurrentFilePath, kFileA);
+    SettingsModified = 1;
+    FileUi.saveFile = WriteAsideThenFail;
+    EXPECT_FALSE(FileSave(model));
+    std::string expected;
+    FormatSettingsFile(model, expected);
+    EXPECT_EQ(WrittenAside, expected);
+    EXPECT_EQ(ReadFile(kFileA), "the file as it was");
+    EXPECT_EQ(OnlyMessage().text, "ファイルを開くことができませんでした。");
+    EXPECT_EQ(SettingsModified, 1);
+}
+
+TEST_F(FileMenuTest, SessionEndAsksTheSaveQuestion)
+{
+    struct Case {
+        int modified;
+        int answer;
+        int saveResult;   // of the Save As dialog, when a save is asked for
+        bool mayEnd;
+        size_t questions;
+        int modifiedAfter;   // No keeps the mark: the session end may be called off
+    };
+    const Case cases[] = {
+        {0, kAnswerYes, kChooseOk, true, 0, 0},
+        {1, kAnswerNo, kChooseOk, true, 1, 1},
+        {1, kAnswerYes, kChooseOk, true, 1, 0},
+        {1, kAnswerYes, kChooseCancelled, false, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        remove(kFileA);
+        CurrentFilePath[0] = '\0';
+        Messages.shown.clear();
+        Messages.answers = {c.answer};
+        Script.saveResult = c.saveResult;
+        Script.savePath = kFileA;
+        SettingsModified = c.modified;
+        EXPECT_EQ(ConfirmSessionEnd(model), c.mayEnd);
+        ASSERT_EQ(Messages.shown.size(), c.questions);
+        if (c.questions) {
+            EXPECT_EQ(Messages.shown[0].text, "ファイルが変更されています。保存しますか？");
+            EXPECT_EQ(Messages.shown[0].caption, "保存確認");
+            EXPECT_EQ(Messages.shown[0].buttons, kButtonsYesNo);
+        }
+        EXPECT_EQ(SettingsModified, c.modifiedAfter);
+        EXPECT_EQ(!ReadFile(kFileA).empty(), c.modified && c.answer == kAnswerYes && c.saveResult == kChooseOk);
+    }
 }
 
 TEST_F(FileMenuTest, SaveQuestionNoDiscards)

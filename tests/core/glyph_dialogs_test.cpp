@@ -63,6 +63,12 @@ protected:
         GlyphEditorTest::SetUp();
         Script = FileScript();
         GlyphFileUi = {Choose, Choose};
+        FileUi.saveFile = SaveInPlace;
+    }
+    void TearDown() override
+    {
+        FileUi.saveFile = nullptr;
+        GlyphEditorTest::TearDown();
     }
     // One changed dot, as the mouse leaves it.
     void DrawOneDot()

@@ -24,6 +24,7 @@ int Sink(const MessageRequest&) { return kAnswerYes; }
 void WriteNothing(const char*, int) {}
 void SendNothing(const char*) {}
 int Choose(char*, size_t) { return kChooseOk; }
+bool SaveNothing(const char*, const FileWriter&) { return false; }
 
 // Every byte of a record of plain fields (no padding) is zero.
 template <typename T>
@@ -69,7 +70,7 @@ void ChangeEverything()
 
     ActiveTransport = {WriteNothing, SendNothing};
     MessageSink = Sink;
-    FileUi = {Choose, Choose, Hook, Hook, fopen};
+    FileUi = {Choose, Choose, Hook, Hook, fopen, SaveNothing};
     StatusWindowHooks = {Hook, Hook};
     OutputChannelsDrawHook = StatusHook;
     AutoSwitchMarksDrawHook = StatusHook;

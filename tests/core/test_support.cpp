@@ -57,3 +57,12 @@ std::string CoreTest::OnlyFrame() const
     EXPECT_EQ(Sent.serialFrames.size(), 1u);
     return Sent.serialFrames.empty() ? std::string() : Sent.serialFrames.back();
 }
+
+bool SaveInPlace(const char* path, const FileWriter& write)
+{
+    FILE* file = fopen(path, "wb");
+    if (!file)
+        return false;
+    const bool written = write(file);
+    return fclose(file) == 0 && written;
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "files/settings_operations.h"
 
 struct SentLog {
     std::vector<std::string> serialFrames;
@@ -55,3 +56,8 @@ protected:
     // The only frame written since the test began; fails the test otherwise.
     std::string OnlyFrame() const;
 };
+
+// FileUi.saveFile for core tests: writes the target in place. What is
+// written, and where, is the core's; how a file is replaced whole is tested
+// with the Windows implementation.
+bool SaveInPlace(const char* path, const FileWriter& write);

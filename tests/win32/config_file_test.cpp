@@ -91,7 +91,14 @@ TEST(ConfigFile, DamagedValuesAreHarmless)
     Put(L"IP_256", L"001.002.003.004");
     Put(L"client_select_ip_address", L"999");
     Put(L"com_port", L"x");
+    Put(L"interface_set", L"2");
+    Put(L"control", L"7");
+    Put(L"client_server", L"5");
+    ScrambleSettings();
     ReadConfiguration();
+    EXPECT_EQ(InterfaceKind, kInterfaceSerial);
+    EXPECT_EQ(ControlMode, kControlRs232c);
+    EXPECT_EQ(ClientServerMode, kModeClient);
     EXPECT_EQ(HostTable.count, 256);
     EXPECT_EQ(HostTable.address[0][0], 0);
     EXPECT_EQ(HostTable.address[0][3], 0);

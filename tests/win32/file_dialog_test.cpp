@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "app/ui_text.h"
@@ -82,4 +83,66 @@ TEST_F(FileDialogTest, Utf8PathsOpen)
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(fgetc(file), 'x');
     fclose(file);
+}
+
+namespace {
+
+std::string Contents(const std::wstring& path)
+{
+    std::string data;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return "(none)";
+    for (int c; (c = fgetc(file)) != EOF;)
+        data += static_cast<char>(c);
+    fclose(file);
+    return data;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+FileWriter Writes(const char* text, bool result)
+{
+    return [=](FILE* file) { return fputs(text, file) >= 0 && result; };
+}
+
+} // namespace
+
+TEST_F(FileDialogTest, ASaveReplacesTheFileWholeOrLeavesItAsItWas)
+{
+    const std::wstring wide = folder.path() + L"\\現場Ｂ.dat";
+    const std::string path = Utf8FromWide(wide.c_str());
+    const std::vector<std::wstring> onlyTheFile = {L"現場Ｂ.dat"};
+    ASSERT_TRUE(SaveFileReplacing(path.c_str(), Writes("old settings", true)));
+    EXPECT_EQ(Contents(wide), "old settings");
+
+    // The writer fails half-way (a full disk): the old file stays.
+    EXPECT_FALSE(SaveFileReplacing(path.c_str(), Writes("new", false)));
+    EXPECT_EQ(Contents(wide), "old settings");
+    EXPECT_EQ(FilesIn(folder.path()), onlyTheFile);
+
+    // The replacing fails (a read-only target): the old file stays.
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(SaveFileReplacing(path.c_str(), Writes("new settings", true)));
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Contents(wide), "old settings");
+    EXPECT_EQ(FilesIn(folder.path()), onlyTheFile);
+
+    EXPECT_TRUE(SaveFileReplacing(path.c_str(), Writes("new settings", true)));
+    EXPECT_EQ(Contents(wide), "new settings");
+    EXPECT_EQ(FilesIn(folder.path()), onlyTheFile);
+
 }

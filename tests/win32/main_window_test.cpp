@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/program_state.h"
@@ -208,4 +211,48 @@ TEST_F(MainWindowTest, RealMessageBoxesShowTheTexts)
     EXPECT_TRUE(question.found());
     EXPECT_EQ(answer, kAnswerNo);
     EXPECT_EQ(text, L"ファイルが変更されています。保存しますか？");
+}
+
+namespace {
+
+std::vector<std::string> Questions;
+int AnswerYes(const MessageRequest& request)
+{
+    Questions.push_back(request.text);
+    return kAnswerYes;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, EndingTheSessionAsksTheSaveQuestion)
+{
+    EXPECT_EQ(SendMessageW(MainWindow, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_TRUE(RecordedMessages.empty());
+
+    // No: the session may end, and the changes are still unsaved.
+    SettingsModified = 1;
+    EXPECT_EQ(SendMessageW(MainWindow, WM_QUERYENDSESSION, 0, 0), TRUE);
+    ASSERT_EQ(RecordedMessages.size(), 1u);
+    EXPECT_EQ(RecordedMessages[0].text, "ファイルが変更されています。保存しますか？");
+    EXPECT_EQ(RecordedMessages[0].caption, "保存確認");
+    EXPECT_EQ(SettingsModified, 1);
+
+    // Yes, and the save fails (nothing can be saved here): the session waits.
+    Questions.clear();
+    MessageSink = AnswerYes;
+    snprintf(CurrentFilePath, sizeof CurrentFilePath, "%s", "C:\\設定.dat");
+    EXPECT_EQ(SendMessageW(MainWindow, WM_QUERYENDSESSION, 0, 0), FALSE);
+    const std::vector<std::string> asked = {"ファイルが変更されています。保存しますか？",
+                                            "ファイルを開くことができませんでした。"};
+    EXPECT_EQ(Questions, asked);
+    EXPECT_EQ(SettingsModified, 1);
+    EXPECT_EQ(AppRunning, 1);
+
+    // The session ends: the program stops as it does at its own end.
+    SendMessageW(MainWindow, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(AppRunning, 1);
+    SendMessageW(MainWindow, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(AppRunning, 0);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }

@@ -108,3 +108,36 @@ TEST_F(SerialSimTest, NoReplyEndsInNoConnect)
     EXPECT_EQ(TransactionState.busy, 0);
     EXPECT_EQ(SimulatorLog().size(), 1u);
 }
+
+TEST_F(SerialSimTest, AnIdleLineLeavesTheReceiveThreadAsleep)
+{
+    // One read waits for the line; in a second of silence it neither ends
+    // nor is followed by another (a polling thread would have read dozens
+    // of times).
+    Sleep(200);
+    const int32_t issued = SerialReadRequests.issued;
+    EXPECT_GE(issued, 1);
+    Sleep(1000);
+    EXPECT_EQ(SerialReadRequests.issued, issued);
+    EXPECT_EQ(SerialReadRequests.finished, issued - 1);
+
+    // The waiting read ends with the reply's first byte and takes the rest.
+    ASSERT_TRUE(SendVideoOutput(DeviceModel, 2));
+    Answered(kReplyGood, kCompletionSingle);
+}
+
+TEST_F(SerialSimTest, StoppingTheReceiveThreadWaitsForItsCancelledRead)
+{
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(WaitUntil([] { return SerialReadRequests.issued > SerialReadRequests.finished; }, 2000));
+        StopSerialReadThread();
+        EXPECT_EQ(SerialReadRequests.finished, SerialReadRequests.issued);
+        ASSERT_TRUE(StartSerialReadThread());
+        // The new thread's read gets the whole reply: none of it went to
+        // the read of the thread before.
+        ASSERT_TRUE(SendVideoOutput(DeviceModel, 1 + round % 15));
+        Answered(kReplyGood, kCompletionSingle);
+    }
+    EXPECT_EQ(SimulatorLog().size(), 20u);
+}

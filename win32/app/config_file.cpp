@@ -27,7 +27,7 @@ int ReadNumber(const char* key)
 {
     char value[16];
     ReadKey(key, value, sizeof value);
-    return ParseConfigNumber(value);
+    return ConfigValue(key, value);
 }
 
 } // namespace
@@ -38,7 +38,7 @@ void ReadConfiguration()
     ControlMode = ReadNumber(kKeyControl);
     InterfaceKind = ReadNumber(kKeyInterface);
     ClientServerMode = ReadNumber(kKeyClientServer);
-    HostTable.count = ClampHostCount(ReadNumber(kKeyHostCount));
+    HostTable.count = ReadNumber(kKeyHostCount);
     HostTable.selected = ReadNumber(kKeySelectedHost);
     for (int i = 0; i < HostTable.count; ++i) {
         char key[8];

@@ -52,9 +52,9 @@ void CloseOpenDialog()
         PostMessageW(OpenDialog, WM_CLOSE, 0, 0);
 }
 
-// After "エラーが発生しました。アプリケーションを終了します。" the program ends
-// as it said, without asking again.
-void ForceProgramEnd()
+// The program ends: nothing more is polled or received. Also what follows
+// "エラーが発生しました。アプリケーションを終了します。", without asking again.
+void QuitProgram()
 {
     if (MainWindow)
         KillTimer(MainWindow, kStatusTimerId);
@@ -83,15 +83,10 @@ void EnableItem(HMENU menu, UINT id, bool enabled)
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-// The program ends: nothing more is polled or received.
-void EndProgram(HWND window)
+void EndProgram()
 {
-    if (!ConfirmProgramEnd(DeviceModel))
-        return;
-    KillTimer(window, kStatusTimerId);
-    AppRunning = 0;
-    StopSerialReadThread();
-    PostQuitMessage(0);
+    if (ConfirmProgramEnd(DeviceModel))
+        QuitProgram();
 }
 
 } // namespace
@@ -123,7 +118,7 @@ void RunMainCommand(int id)
     case IDM_FILE_OPEN: FileOpen(DeviceModel); break;
     case IDM_FILE_SAVE: FileSave(DeviceModel); break;
     case IDM_FILE_SAVE_AS: FileSaveAs(DeviceModel); break;
-    case IDM_EXIT: EndProgram(MainWindow); break;
+    case IDM_EXIT: EndProgram(); break;
     case IDM_ABOUT:
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), MainWindow, AboutProc, 0);
         break;
@@ -200,7 +195,15 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return 0;
     }
     case WM_CLOSE:
-        EndProgram(window);
+        EndProgram();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Log-off or shut-down: unsaved settings get the save question first.
+        // A TCP/IP connection does not hold the session up: it ends with it.
+        return ConfirmSessionEnd(DeviceModel) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wParam)
+            QuitProgram();   // the process may be ended as soon as this returns
         return 0;
     case WM_COMMAND:
         RunMainCommand(LOWORD(wParam));
@@ -251,5 +254,5 @@ void InstallMainWindowServices()
 {
     StatusWindowHooks = {StopStatusPolling, CloseOpenDialog};
     FileUi.pathChanged = UpdateMainWindowTitle;
-    FileUi.closeMainWindow = ForceProgramEnd;
+    FileUi.closeMainWindow = QuitProgram;
 }

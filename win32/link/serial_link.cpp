@@ -12,6 +12,8 @@
 #include "link/serial_lines.h"
 #include "protocol/device_model.h"
 
+SerialReadCounts SerialReadRequests;
+
 namespace {
 
 // The open port. Only the user-interface thread opens, closes and writes it;
@@ -28,11 +30,14 @@ bool WritePending = false;
 
 ScopedHandle ReadThread;
 ScopedHandle StopEvent;
-// Back-off after a failed wait: short at first, longer while waits keep
-// failing (Wine cannot watch a pseudo-terminal's modem lines, so there every
-// wait fails and the thread polls), back to short when bytes arrive.
+// A read waits for its first byte this long at most (and at once returns
+// every byte that is there); at idle the receive thread wakes this seldom.
+constexpr DWORD kReadWaitMs = 10000;
+// Back-off after a read the port refused outright (a removed adapter, a
+// broken line): short at first, longer while reads keep failing, so that a
+// dead port does not spin a core; back to short once a read has been taken.
 constexpr DWORD kFirstBackOffMs = 5;
-constexpr DWORD kLongestBackOffMs = 50;
+constexpr DWORD kLongestBackOffMs = 1000;
 // How long a stop waits for the thread; it ends at its next wait, which a
 // stop request always ends.
 constexpr DWORD kThreadStopWaitMs = 5000;
@@ -65,19 +70,15 @@ void WriteToPort(const char* frame, int length)
         WritePending = true;
 }
 
-void ClearPortErrors(HANDLE port)
+// The bytes waiting in the port's input queue; also clears a line error,
+// which would otherwise hold every later read.
+DWORD QueuedBytes(HANDLE port)
 {
     DWORD errors = 0;
-    COMSTAT status;
-    ClearCommError(port, &errors, &status);
-}
-
-// Waits for an overlapped operation or the stop request. True when the
-// operation finished (its result still has to be fetched).
-bool WaitForIo(HANDLE ioEvent, HANDLE stop)
-{
-    HANDLE events[2] = {ioEvent, stop};
-    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
+    COMSTAT status = {};
+    if (!ClearCommError(port, &errors, &status))
+        return 0;
+    return status.cbInQue;
 }
 
 // What a receive thread works with, handed over when it starts. It stays as
@@ -88,6 +89,36 @@ struct ReadThreadStart {
     HANDLE stop;
 };
 ReadThreadStart ThreadStart;
+
+enum ReadOutcome { kReadTaken, kReadRefused, kReadStopped };
+
+// One overlapped read of up to `wanted` bytes into `buffer`, waited for to
+// its end or to the stop request. Under the port's time-outs it ends as soon
+// as one byte is there (with every byte that is), or empty after
+// kReadWaitMs. A stopped read is cancelled and its end still waited for, so
+// that the system is done with `overlapped` and `buffer` before they go.
+ReadOutcome ReadPort(HANDLE port, HANDLE stop, OVERLAPPED& overlapped, char* buffer, DWORD wanted, DWORD& got)
+{
+    got = 0;
+    ResetEvent(overlapped.hEvent);
+    if (!ReadFile(port, buffer, wanted, nullptr, &overlapped) && GetLastError() != ERROR_IO_PENDING)
+        return kReadRefused;
+    ++SerialReadRequests.issued;
+    HANDLE events[2] = {overlapped.hEvent, stop};
+    const bool stopped = WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0;
+    if (stopped)
+        CancelIo(port);
+    const BOOL finished = GetOverlappedResult(port, &overlapped, &got, TRUE);
+    ++SerialReadRequests.finished;
+    if (stopped)
+        return kReadStopped;
+    if (finished)
+        return kReadTaken;
+    // A read that timed out empty is a good read of nothing (Wine reports
+    // the time-out as an error; Windows as a short read).
+    const DWORD error = GetLastError();
+    return error == ERROR_TIMEOUT || error == WAIT_TIMEOUT || error == ERROR_SEM_TIMEOUT ? kReadTaken : kReadRefused;
+}
 
 DWORD WINAPI SerialReadThread(void* parameter)
 {
@@ -107,59 +138,37 @@ DWORD WINAPI SerialReadThread(void* parameter)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = ioEvent.get();
     DWORD backOff = kFirstBackOffMs;
-    SetCommMask(port, EV_RXCHAR);
+    QueuedBytes(port);
 
+    // The thread sleeps in a read of one byte until the line brings one, then
+    // takes what else has arrived with it. (A port's event wait would serve
+    // too, but Wine cannot watch a pseudo-terminal's modem lines and fails
+    // it; a read works the same on both.) Reading one byte first is what
+    // makes the wait end at the first byte on any driver, not only on those
+    // that honour the time-outs' return-at-first-byte rule.
     while (AppRunning) {
-        // Wait for a received character. A failed wait backs off (the stop
-        // request still ends the back-off) and the input queue is looked at
-        // either way, so nothing is left waiting.
-        DWORD mask = 0;
-        bool waited = false;
-        ResetEvent(overlapped.hEvent);
-        if (WaitCommEvent(port, &mask, &overlapped)) {
-            waited = true;
-        } else if (GetLastError() == ERROR_IO_PENDING) {
-            if (!WaitForIo(overlapped.hEvent, start.stop)) {
-                CancelIo(port);
-                break;
-            }
-            DWORD ignored = 0;
-            waited = GetOverlappedResult(port, &overlapped, &ignored, FALSE) != FALSE;
-        }
-        if (!waited || !(mask & EV_RXCHAR)) {
-            ClearPortErrors(port);
-            if (WaitForSingleObject(start.stop, backOff) == WAIT_OBJECT_0)
-                break;
-            backOff = backOff * 2 > kLongestBackOffMs ? kLongestBackOffMs : backOff * 2;
-        }
-
-        DWORD errors = 0;
-        COMSTAT status = {};
-        ClearCommError(port, &errors, &status);
-        if (status.cbInQue == 0)
-            continue;
-
-        DWORD wanted = status.cbInQue < sizeof readBuffer ? status.cbInQue : sizeof readBuffer;
         DWORD got = 0;
-        ResetEvent(overlapped.hEvent);
-        if (!ReadFile(port, readBuffer, wanted, &got, &overlapped)) {
-            if (GetLastError() != ERROR_IO_PENDING) {
-                ClearPortErrors(port);
-                continue;
-            }
-            if (!WaitForIo(overlapped.hEvent, start.stop)) {
-                CancelIo(port);
-                break;
-            }
-            if (!GetOverlappedResult(port, &overlapped, &got, FALSE)) {
-                ClearPortErrors(port);
-                continue;
-            }
+        ReadOutcome outcome = ReadPort(port, start.stop, overlapped, readBuffer, 1, got);
+        if (outcome == kReadTaken && got == 1) {
+            const DWORD queued = QueuedBytes(port);
+            const DWORD room = static_cast<DWORD>(sizeof readBuffer) - 1;
+            DWORD more = 0;
+            if (queued > 0)
+                outcome = ReadPort(port, start.stop, overlapped, readBuffer + 1, queued < room ? queued : room, more);
+            got += more;
         }
-        if (got > 0) {
+        if (got > 0)
             FeedSerialBytes(DeviceModel, lines, readBuffer, static_cast<int>(got));
+        if (outcome == kReadStopped)
+            break;
+        if (outcome == kReadTaken) {
             backOff = kFirstBackOffMs;
+            continue;
         }
+        QueuedBytes(port);
+        if (WaitForSingleObject(start.stop, backOff) == WAIT_OBJECT_0)
+            break;
+        backOff = backOff * 2 > kLongestBackOffMs ? kLongestBackOffMs : backOff * 2;
     }
 
     PurgeComm(port, PURGE_RXCLEAR);
@@ -191,10 +200,12 @@ void OpenSerialPort()
     if (!SetupComm(port, 2000, 2000))
         ShowError("Miss! Buffer Set");
 
+    // A read returns at once with the bytes that are there; with none, it
+    // waits for the first (up to kReadWaitMs) and returns with it.
     COMMTIMEOUTS timeouts = {};
-    timeouts.ReadIntervalTimeout = MAXDWORD;   // a read returns at once with what is there
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = kReadWaitMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.WriteTotalTimeoutConstant = 1000;
     if (!SetCommTimeouts(port, &timeouts))

@@ -3,6 +3,8 @@
 // entry for every complete line.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 // Opens and configures the port of PortNameTable[PortIndex] (9600 baud, 8
@@ -27,6 +29,16 @@ std::wstring SerialDeviceName(const char* portName);
 bool StartSerialReadThread();
 void StopSerialReadThread();
 bool SerialReadThreadRunning();
+
+// The reads the receive thread has handed to the port, and those whose end
+// it has waited for (done, timed out or cancelled). Equal whenever no thread
+// runs: a thread never leaves a read behind that still points at its stack.
+// At idle `issued` grows by one per read time-out, not per poll.
+struct SerialReadCounts {
+    std::atomic<int32_t> issued{0};
+    std::atomic<int32_t> finished{0};
+};
+extern SerialReadCounts SerialReadRequests;
 
 // Opens the port and starts the receive thread unless they already are
 // (the serial interface was chosen after a start on TCP/IP).

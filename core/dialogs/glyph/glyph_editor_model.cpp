@@ -51,12 +51,9 @@ void ShowUnreadableFile()
 // Writes the bitmap to `path`; reports and returns false when that fails.
 bool WriteTo(const char* path)
 {
-    FILE* file = OpenUserFile(path, "wb");
-    bool written = false;
-    if (file) {
-        written = WriteGlyphFile(file, DeviceModel.GlyphBitmap, GlyphEditor.sizeType);
-        written = fclose(file) == 0 && written;
-    }
+    // Whole or not at all: a failed save leaves the file it replaces as it was.
+    const bool written = SaveWholeFile(
+        path, [](FILE* file) { return WriteGlyphFile(file, DeviceModel.GlyphBitmap, GlyphEditor.sizeType); });
     if (!written) {
         ShowFileWriteError();
         return false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/dialog_selections.h"
+#include "files/settings_file.h"
 #include "protocol/command_builder.h"
 #include "protocol/device_model.h"
 
@@ -99,9 +100,13 @@ bool SwitchToSelectedPattern()
 {
     if (!ReadyForSingleCommand())
         return false;
-    if (Pattern() != kFreePattern)
-        memcpy(DeviceModel.DisplayPatternTable[kFreePattern], DeviceModel.DisplayPatternTable[Pattern()],
-               sizeof DeviceModel.DisplayPatternTable[0]);
+    // The free layout is part of the settings set: a changed one is saved too.
+    int(&freeLayout)[kOutputCount] = DeviceModel.DisplayPatternTable[kFreePattern];
+    const int(&shown)[kOutputCount] = DeviceModel.DisplayPatternTable[Pattern()];
+    if (memcmp(freeLayout, shown, sizeof freeLayout) != 0) {
+        memcpy(freeLayout, shown, sizeof freeLayout);
+        SettingsModified = 1;
+    }
     SendPatternSelect(DeviceModel, Pattern());
     return true;
 }

@@ -18,7 +18,8 @@ bool SelectDisplayPattern(int pattern);
 // "全パターン設定" exists for the 32 patterns, not for the free layout.
 bool AllPatternsAvailable();
 // "画面切換え": the unit shows the selected pattern, and the free layout
-// starts from it. Nothing while a command is outstanding.
+// starts from it (a changed free layout marks the settings as changed).
+// Nothing while a command is outstanding.
 bool SwitchToSelectedPattern();
 
 // "自動切換えパターン": the dwell time of each input channel in the selected
