@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "files/settings_file.h"
 #include "protocol/device_model.h"
 
 enum ChooseResult { kChooseCancelled = 0, kChooseOk = 1, kChooseFailed = -1 };
@@ -34,6 +35,9 @@ void FormatMainWindowTitle(char* title, size_t size);
 // (it failed, or Save As was cancelled), returns false and keeps the changes
 // marked as unsaved.
 bool ConfirmDiscardChanges(const DeviceModelData& model);
+
+// The message of a settings file the reader refused, with its line number.
+void FormatSettingsReadError(const SettingsFileError& error, char* text, size_t size);
 
 void FileNew(DeviceModelData& model);
 void FileOpen(DeviceModelData& model);

@@ -548,9 +548,9 @@ Handler FindHandler(const Line& line, bool dialogSide)
     return nullptr;
 }
 
-void RunHandler(DeviceModelData& model, Handler handler, const Line& line)
+void RunHandler(DeviceModelData& model, TransactionStateRecord& transaction, Handler handler, const Line& line)
 {
-    TransactionState.replyStatus = handler(model, line) ? kReplyGood : kReplyCommandError;
+    transaction.replyStatus = handler(model, line) ? kReplyGood : kReplyCommandError;
 }
 
 // The status words and their reply status; 0 when the line is none of them.
@@ -567,31 +567,29 @@ int StatusWordOf(const Line& line)
     return 0;
 }
 
-void CompleteIfGood()
+void CompleteIfGood(TransactionStateRecord& transaction)
 {
-    if (TransactionState.replyStatus == kReplyGood && TransactionState.busy)
-        SetCompletionFromPhase();
+    if (transaction.replyStatus == kReplyGood && transaction.busy)
+        SetCompletionFromPhase(transaction);
 }
 
-// Dialog side: the line being joined from TCP chunks.
-char DialogLine[kReplyLineBytes];
-int DialogLineLength = 0;
-bool DialogLinePending = false;
-bool DialogLineOverlong = false;
+// The Windows program's dialog-side line.
+DialogReplyLine ProgramDialogLine;
 
 } // namespace
 
-void ParseSerialReply(DeviceModelData& model, const char* text)
+void ParseSerialReply(DeviceModelData& model, TransactionStateRecord& transaction, int rs485Address,
+                      const char* text)
 {
     Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
 
     if (line.length > kMaxReplyLineLength) {
         // More than the line buffers hold: nothing in it can be trusted.
-        TransactionState.replyStatus = kReplyCommandError;
+        transaction.replyStatus = kReplyCommandError;
     } else {
-        if (ControlMode == kControlRs485) {
+        if (rs485Address != kNoAddressPrefix) {
             char address[2];
-            FormatTwoDigits(SlaveAddress, address);
+            FormatTwoDigits(rs485Address, address);
             if (line.length >= 2 && line.text[0] == address[0] && line.text[1] == address[1]) {
                 line.text += 2;
                 line.length -= 2;
@@ -600,87 +598,113 @@ void ParseSerialReply(DeviceModelData& model, const char* text)
 
         const int status = StatusWordOf(line);
         if (status != 0) {
-            TransactionState.replyStatus = status;
-        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && TransactionState.busy) {
-            TransactionState.replyStatus = kReplyGood;
-            SetCompletionFromPhase();
+            transaction.replyStatus = status;
+        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && transaction.busy) {
+            transaction.replyStatus = kReplyGood;
+            SetCompletionFromPhase(transaction);
         } else {
             Handler handler = FindHandler(line, false);
             if (handler)
-                RunHandler(model, handler, line);
+                RunHandler(model, transaction, handler, line);
             else
-                TransactionState.replyStatus = kReplyCommandError;
-            CompleteIfGood();
+                transaction.replyStatus = kReplyCommandError;
+            CompleteIfGood(transaction);
         }
     }
 
-    TransactionState.replyWait = 0;
-    TransactionState.busy = 0;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
+}
+
+int ProgramReplyAddress()
+{
+    return ControlMode == kControlRs485 ? static_cast<int>(SlaveAddress) : kNoAddressPrefix;
+}
+
+void ParseSerialReply(DeviceModelData& model, const char* text)
+{
+    ParseSerialReply(model, TransactionState, ProgramReplyAddress(), text);
+}
+
+void RejectSerialReply(TransactionStateRecord& transaction)
+{
+    transaction.replyStatus = kReplyCommandError;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
 }
 
 void RejectSerialReply()
 {
-    TransactionState.replyStatus = kReplyCommandError;
-    TransactionState.replyWait = 0;
-    TransactionState.busy = 0;
+    RejectSerialReply(TransactionState);
+}
+
+void ResetDialogReplyLine(DialogReplyLine& pending)
+{
+    memset(pending.text, 0, sizeof pending.text);
+    pending.length = 0;
+    pending.pending = false;
+    pending.overlong = false;
 }
 
 void ResetDialogReplyLine()
 {
-    memset(DialogLine, 0, sizeof DialogLine);
-    DialogLineLength = 0;
-    DialogLinePending = false;
-    DialogLineOverlong = false;
+    ResetDialogReplyLine(ProgramDialogLine);
 }
 
-DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
+DialogReplyResult ParseDialogReply(DeviceModelData& model, TransactionStateRecord& transaction,
+                                   DialogReplyLine& pending, const char* received, int count)
 {
     if (count <= 0) {
         // The connection closed before a reply came: the command failed.
-        ResetDialogReplyLine();
-        TransactionState.replyWait = 0;
-        TransactionState.busy = 0;
-        TransactionState.sendFailed = 1;
+        ResetDialogReplyLine(pending);
+        transaction.replyWait = 0;
+        transaction.busy = 0;
+        transaction.sendFailed = 1;
         return kDialogReplyClosed;
     }
 
-    if (!DialogLinePending) {
-        DialogLineLength = 0;
-        DialogLineOverlong = false;
+    if (!pending.pending) {
+        pending.length = 0;
+        pending.overlong = false;
     }
-    const int room = kMaxReplyLineLength - DialogLineLength;
+    const int room = kMaxReplyLineLength - pending.length;
     const int take = count < room ? count : room;
-    memcpy(DialogLine + DialogLineLength, received, static_cast<size_t>(take));
-    DialogLineLength += take;
-    DialogLine[DialogLineLength] = '\0';
+    memcpy(pending.text + pending.length, received, static_cast<size_t>(take));
+    pending.length += take;
+    pending.text[pending.length] = '\0';
     if (take < count)
-        DialogLineOverlong = true;
+        pending.overlong = true;
 
     if (received[count - 1] != '\n') {
         // The rest of the line is still on its way; the command stays
         // outstanding, so nothing else is sent meanwhile and a rest that never
         // comes ends as a time-out.
-        DialogLinePending = true;
+        pending.pending = true;
         return kDialogReplyPartial;
     }
-    DialogLinePending = false;
-    TransactionState.replyWait = 0;
-    TransactionState.sendFailed = 0;
+    pending.pending = false;
+    transaction.replyWait = 0;
+    transaction.sendFailed = 0;
 
-    const Line line{DialogLine, DialogLineLength};
-    if (DialogLineOverlong) {
-        TransactionState.replyStatus = kReplyCommandError;
+    const Line line{pending.text, pending.length};
+    if (pending.overlong) {
+        transaction.replyStatus = kReplyCommandError;
     } else if (StartsWith(line, "GO", 2)) {
-        TransactionState.replyStatus = kReplyGood;
+        transaction.replyStatus = kReplyGood;
     } else if (Handler handler = FindHandler(line, true)) {
-        RunHandler(model, handler, line);
+        RunHandler(model, transaction, handler, line);
     } else {
         // Text the program does not know counts as success on this side.
-        TransactionState.replyStatus = StatusWordOf(line);
+        transaction.replyStatus = StatusWordOf(line);
     }
-    CompleteIfGood();
+    CompleteIfGood(transaction);
 
-    ResetDialogReplyLine();
-    TransactionState.busy = 0;
+    ResetDialogReplyLine(pending);
+    transaction.busy = 0;
     return kDialogReplyDone;
+}
+
+DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
+{
+    return ParseDialogReply(model, TransactionState, ProgramDialogLine, received, count);
 }
