@@ -66,9 +66,11 @@ void ProgressDisplay::Ended(const ToolUnit& unit)
     if (unit.result == UnitResult::kFailed)
         fprintf(out_, "%s: %s\n", label.c_str(), FailureText(unit).c_str());
     else if (unit.result == UnitResult::kDiffers)
-        fprintf(out_, "%s: differs from the file in %zu values\n", label.c_str(), unit.differences.size());
+        fprintf(out_, "%s: differs from the file in %zu %s\n", label.c_str(), unit.differences.size(),
+                unit.differences.size() == 1 ? "value" : "values");
     else
-        fprintf(out_, "%s: done (%d steps)\n", label.c_str(), UnitStepCount(unit.exchange));
+        fprintf(out_, "%s: done (%d %s)\n", label.c_str(), UnitStepCount(unit.exchange),
+                UnitStepCount(unit.exchange) == 1 ? "step" : "steps");
     fflush(out_);
 }
 

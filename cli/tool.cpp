@@ -24,8 +24,6 @@ constexpr int kWriteTimeoutMs = 2000;
 int Refuse(const std::string& text, int code)
 {
     fprintf(stderr, "kvr2840e: %s\n", text.c_str());
-    if (code == kExitUsage)
-        fprintf(stderr, "Try 'kvr2840e --help'.\n");
     return code;
 }
 
@@ -65,6 +63,7 @@ private:
     int64_t acceptUntilMs_ = 0;
     std::vector<std::unique_ptr<LinkedUnit>> units_;
     std::unique_ptr<ProgressDisplay> display_;
+    bool terminal_ = false;   // asked once: on Windows the question also switches the console mode
 };
 
 Tool::~Tool()
@@ -323,7 +322,7 @@ void Tool::Loop()
         }
         if (!running && listener_ == kNoHandle)
             return;
-        if (ProgressTerminal())
+        if (terminal_)
             wake = std::min(wake, now + 100);
         WaitAndReceive(now, wake);
 
@@ -371,7 +370,7 @@ int Tool::Report()
         }
         fflush(stdout);
     }
-    if (ProgressTerminal()) {
+    if (terminal_) {
         for (const ToolUnit* unit : units)
             if (unit->result == UnitResult::kFailed)
                 fprintf(stderr, "%s: %s\n", UnitLabel(*unit, many_).c_str(), FailureText(*unit).c_str());
@@ -391,7 +390,8 @@ int Tool::Run()
         return code;
     if (o_.command == ToolCommand::kReadAll && !CheckOutputs(code))
         return code;
-    display_ = std::make_unique<ProgressDisplay>(stderr, ProgressTerminal(), o_.command, many_);
+    terminal_ = ProgressTerminal();
+    display_ = std::make_unique<ProgressDisplay>(stderr, terminal_, o_.command, many_);
     if (!OpenLink(code))
         return code;
     Loop();
@@ -417,8 +417,12 @@ int RunTool(int argc, const char* const* argv)
     PrepareProcess();
     ToolOptions options;
     std::string error;
-    if (!ParseToolOptions(argc, argv, options, error))
-        return Refuse(error, kExitUsage);
+    if (!ParseToolOptions(argc, argv, options, error)) {
+        Refuse(error, kExitUsage);
+        fprintf(stderr, "Try 'kvr2840e %s--help'.\n",
+                options.command == ToolCommand::kNone ? "" : (std::string(CommandName(options.command)) + " ").c_str());
+        return kExitUsage;
+    }
     if (options.help) {
         fputs(HelpText(options.command), stdout);
         return kExitDone;

@@ -1,6 +1,8 @@
-// The command line: what is refused as bad usage, and what a good one gives.
+// The command line (what is refused as bad usage, what a good one gives), the
+// comparison, and what the tool prints: progress and the summary.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/report.h"
 #include "cli/tool.h"
+#include "dialogs/routing/settings_transfer.h"
 #include "link/link_state.h"
 
 namespace {
@@ -120,6 +123,74 @@ TEST(Compare, ListsTheReadTablesButNotTheFreeLayout)
 TEST(Json, EscapesQuotesControlsAndHighBytes)
 {
     EXPECT_EQ(JsonString("a\"b\\c\r\n\x82"), "\"a\\\"b\\\\c\\u000d\\u000a\\u0082\"");
+}
+
+} // namespace
+
+namespace {
+
+std::string Contents(FILE* file)
+{
+    std::string text;
+    rewind(file);
+    for (int c; (c = fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+void SetAllUnit(ToolUnit& unit, int number, const char* address, int step)
+{
+    unit.exchange.number = number;
+    unit.exchange.address = address;
+    unit.exchange.steps = &SetAllSettings;
+    unit.exchange.step = step;
+}
+
+TEST(Progress, TerminalRedrawsOneBarPerUnitInPlace)
+{
+    ToolUnit running, failed;
+    SetAllUnit(running, 1, "10.0.0.1:5000", 20);
+    SetAllUnit(failed, 2, "10.0.0.2:5001", 5);
+    failed.exchange.state = UnitState::kFailed;
+    failed.exchange.command = "OP07";
+    failed.exchange.reply = "LOCK";
+    failed.exchange.message = "Lock Display";
+    failed.result = UnitResult::kFailed;
+    FILE* out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    ProgressDisplay display(out, true, ToolCommand::kSetAll, true);
+    display.Started(running);   // no plain lines on a terminal
+    display.Redraw({&running, &failed}, 1000, true);
+    display.Redraw({&running, &failed}, 1099, false);   // too soon
+    display.Redraw({&running, &failed}, 1100, false);
+    const std::string bars =
+        "\r\x1b[2Kunit 01 (10.0.0.1:5000) [########----------------------]  20/67  running\n"
+        "\r\x1b[2Kunit 02 (10.0.0.2:5001) [#-----------------------------]   4/67  "
+        "failed at step 5 of 67 (OP07): Lock Display, reply \"LOCK\"\n";
+    EXPECT_EQ(Contents(out), bars + "\x1b[2A" + bars);
+    fclose(out);
+}
+
+TEST(Progress, PlainLinesWhenNotATerminal)
+{
+    ToolUnit unit;
+    unit.exchange.address = "/dev/ttyUSB0";
+    unit.exchange.text = "RVN";
+    unit.result = UnitResult::kDone;
+    ToolUnit differs;
+    SetAllUnit(differs, 1, "/dev/ttyUSB0", 66);
+    differs.differences.push_back({"VideoOutputEnable", "02", 1, 0});
+    differs.result = UnitResult::kDiffers;
+    FILE* out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    ProgressDisplay display(out, false, ToolCommand::kSend, false);
+    display.Started(unit);
+    display.Redraw({&unit}, 5000, true);   // no bars
+    display.Ended(unit);
+    display.Ended(differs);
+    EXPECT_EQ(Contents(out), "/dev/ttyUSB0: send started\n/dev/ttyUSB0: done (1 step)\n"
+                             "/dev/ttyUSB0: differs from the file in 1 value\n");
+    fclose(out);
 }
 
 } // namespace
