@@ -138,7 +138,8 @@ void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::v
         fprintf(out, "%s\n{\"unit\":%d,\"address\":%s,\"result\":\"%s\",\"steps\":%d,", i ? "," : "", u.number,
                 JsonString(u.address).c_str(), ResultWord(unit.result), UnitStepsDone(u));
         if (failedUnit && u.step > 0)
-            fprintf(out, "\"step\":%d,\"command\":%s,", u.step, JsonString(u.command).c_str());
+            fprintf(out, "\"step\":%d,\"command\":%s,", u.step,
+                    u.command.empty() ? "null" : JsonString(u.command).c_str());
         else
             fputs("\"step\":null,\"command\":null,", out);
         fprintf(out, "\"reply\":%s,", u.reply.empty() ? "null" : JsonString(u.reply).c_str());

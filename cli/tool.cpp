@@ -198,7 +198,7 @@ void Tool::Flush(LinkedUnit& linked)
     }
     u.outbox.clear();
     if (!written)
-        UnitLinkLost(u, "the command could not be written to the link");
+        FailUnit(u, "the command could not be written to the link");
 }
 
 void Tool::Receive(LinkedUnit& linked, int64_t nowMs)

@@ -134,8 +134,15 @@ void UnitReceived(UnitExchange& unit, const char* bytes, int count, int64_t nowM
 
 void UnitLinkLost(UnitExchange& unit, const char* what)
 {
-    if (unit.state == UnitState::kRunning)
-        FailUnit(unit, what);
+    if (unit.state != UnitState::kRunning)
+        return;
+    if (unit.steps && unit.step > 0 && unit.transaction.replyWait == 0) {
+        // Between steps: the last one was answered, the next can no longer go out.
+        ++unit.step;
+        unit.command.clear();
+        unit.reply.clear();
+    }
+    FailUnit(unit, what);
 }
 
 void TickUnit(UnitExchange& unit, int64_t nowMs)

@@ -57,7 +57,9 @@ void PrepareUnit(UnitExchange& unit, int rs485Address);
 // Starts the job; a sequence sends its first step at once.
 void StartUnit(UnitExchange& unit, int64_t nowMs);
 void UnitReceived(UnitExchange& unit, const char* bytes, int count, int64_t nowMs);
-// The link closed or failed (`what` says which) while the unit was running.
+// The link closed or failed (`what` says which) while the unit was running:
+// the step that fails is the one awaiting its reply, or between steps the
+// next one, which has no command yet.
 void UnitLinkLost(UnitExchange& unit, const char* what);
 // Due work: the next step, or the end of a reply wait.
 void TickUnit(UnitExchange& unit, int64_t nowMs);

@@ -121,7 +121,21 @@ TEST(UnitExchange, ClosedLinkFailsTheUnit)
     UnitLinkLost(run.unit, "the unit closed the connection");
     EXPECT_EQ(run.unit.state, UnitState::kFailed);
     EXPECT_EQ(run.unit.step, 1);
+    EXPECT_EQ(run.unit.command, "ROP");
     EXPECT_EQ(run.unit.message, "the unit closed the connection");
+}
+
+TEST(UnitExchange, ClosedLinkBetweenStepsFailsTheNextStep)
+{
+    UnitRun run(&ReadAllSettings);
+    StartUnit(run.unit, 0);
+    run.Reply("OP03\r\n", 10);
+    UnitLinkLost(run.unit, "the unit closed the connection");
+    EXPECT_EQ(run.unit.state, UnitState::kFailed);
+    EXPECT_EQ(run.unit.step, 2);
+    EXPECT_EQ(run.unit.command, "");
+    EXPECT_EQ(run.unit.reply, "");
+    EXPECT_EQ(UnitStepsDone(run.unit), 1);
 }
 
 TEST(UnitExchange, Rs485FramesCarryTheAddressAndRepliesLoseIt)
