@@ -3,11 +3,20 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <io.h>
 
+// Overlapped, as the program's own serial link: a wait for received bytes
+// (WaitCommEvent) can then end after a time-out, and a wait that timed out is
+// kept for the next call rather than cancelled.
 struct SerialPort {
     HANDLE handle;
+    HANDLE readEvent;    // the comm event wait and the reads
+    HANDLE writeEvent;
+    OVERLAPPED wait;     // of the pending WaitCommEvent: it must outlive the call
+    DWORD eventMask;     // written by the pending WaitCommEvent
+    bool waiting;        // a WaitCommEvent is pending on readEvent
 };
 
 namespace {
@@ -35,7 +44,8 @@ SerialPort* OpenSerialPort(const std::string& device, std::string& error)
     std::string name = device;
     if (name.rfind("\\\\.\\", 0) != 0 && !(name.size() == 4 && name.compare(0, 3, "COM") == 0))
         name = "\\\\.\\" + name;
-    HANDLE h = CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = ErrorText("cannot open", device);
         return nullptr;
@@ -69,49 +79,108 @@ SerialPort* OpenSerialPort(const std::string& device, std::string& error)
         CloseHandle(h);
         return nullptr;
     }
+    // A read returns at once with what is there; a write gives up after 2 s
+    // (flow control holding it).
+    COMMTIMEOUTS timeouts;
+    memset(&timeouts, 0, sizeof timeouts);
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutConstant = 2000;
+    if (!SetCommTimeouts(h, &timeouts) || !SetCommMask(h, EV_RXCHAR)) {
+        error = ErrorText("cannot set the time-outs of", device);
+        CloseHandle(h);
+        return nullptr;
+    }
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    return new SerialPort{h};
+    SerialPort* port = new SerialPort;
+    port->handle = h;
+    port->readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    port->writeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    port->eventMask = 0;
+    port->waiting = false;
+    return port;
 }
 
 void CloseSerialPort(SerialPort* port)
 {
-    if (port) {
-        CloseHandle(port->handle);
-        delete port;
+    if (!port)
+        return;
+    if (port->waiting) {
+        CancelIo(port->handle);
+        DWORD ignored = 0;
+        GetOverlappedResult(port->handle, &port->wait, &ignored, TRUE);
     }
+    CloseHandle(port->handle);
+    CloseHandle(port->readEvent);
+    CloseHandle(port->writeEvent);
+    delete port;
 }
 
 bool WriteSerialPort(SerialPort* port, const char* data, int length)
 {
-    COMMTIMEOUTS timeouts;
-    memset(&timeouts, 0, sizeof timeouts);
-    GetCommTimeouts(port->handle, &timeouts);
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 2000;
-    SetCommTimeouts(port->handle, &timeouts);
+    OVERLAPPED overlapped;
+    memset(&overlapped, 0, sizeof overlapped);
+    overlapped.hEvent = port->writeEvent;
+    ResetEvent(port->writeEvent);
     DWORD written = 0;
-    return WriteFile(port->handle, data, static_cast<DWORD>(length), &written, nullptr) &&
-           written == static_cast<DWORD>(length);
+    if (!WriteFile(port->handle, data, static_cast<DWORD>(length), &written, &overlapped) &&
+        (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(port->handle, &overlapped, &written, TRUE)))
+        return false;
+    return written == static_cast<DWORD>(length);
 }
+
+namespace {
+
+// What is in the input queue now, without waiting: > 0 bytes, 0 none, -1 failed.
+int ReadQueued(SerialPort* port, char* buffer, int size)
+{
+    DWORD errors = 0;
+    COMSTAT status;
+    memset(&status, 0, sizeof status);
+    if (!ClearCommError(port->handle, &errors, &status))
+        return -1;
+    if (status.cbInQue == 0)
+        return 0;
+    OVERLAPPED overlapped;
+    memset(&overlapped, 0, sizeof overlapped);
+    overlapped.hEvent = port->writeEvent;   // free here: writes do not overlap reads in this loop
+    ResetEvent(port->writeEvent);
+    const DWORD wanted = status.cbInQue < static_cast<DWORD>(size) ? status.cbInQue : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(port->handle, buffer, wanted, &got, &overlapped) &&
+        (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(port->handle, &overlapped, &got, TRUE)))
+        return -1;
+    return static_cast<int>(got);
+}
+
+} // namespace
 
 int ReadSerialPort(SerialPort* port, char* buffer, int size, int timeoutMs)
 {
-    // Returns as soon as a byte is there, or after the time-out with none.
-    COMMTIMEOUTS timeouts;
-    memset(&timeouts, 0, sizeof timeouts);
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = timeoutMs < 1 ? 1 : static_cast<DWORD>(timeoutMs);
-    timeouts.WriteTotalTimeoutConstant = 2000;
-    if (!SetCommTimeouts(port->handle, &timeouts))
-        return -1;
-    DWORD got = 0;
-    if (!ReadFile(port->handle, buffer, static_cast<DWORD>(size), &got, nullptr)) {
-        DWORD errors = 0;
-        ClearCommError(port->handle, &errors, nullptr);
-        return errors != 0 ? 0 : -1;
+    for (;;) {
+        const int queued = ReadQueued(port, buffer, size);
+        if (queued != 0)
+            return queued;
+        if (!port->waiting) {
+            memset(&port->wait, 0, sizeof port->wait);
+            port->wait.hEvent = port->readEvent;
+            ResetEvent(port->readEvent);
+            if (WaitCommEvent(port->handle, &port->eventMask, &port->wait))
+                continue;   // bytes came meanwhile
+            if (GetLastError() != ERROR_IO_PENDING)
+                return -1;
+            port->waiting = true;
+            // A byte that came between the look at the queue and the wait
+            // may not signal it.
+            const int raced = ReadQueued(port, buffer, size);
+            if (raced != 0)
+                return raced;
+        }
+        const DWORD wait = timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs);
+        if (WaitForSingleObject(port->readEvent, wait) != WAIT_OBJECT_0)
+            return 0;
+        port->waiting = false;
+        timeoutMs = 0;   // the bytes are there now; do not wait again
     }
-    return static_cast<int>(got);
 }
 
 void PrepareProcess()
