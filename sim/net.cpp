@@ -242,6 +242,18 @@ void CloseSocket(SimHandle socket)
         CloseNative(Native(socket));
 }
 
+std::string PeerAddress(SimHandle socket)
+{
+    sockaddr_in peer;
+    socklen_t length = sizeof peer;
+    if (getpeername(Native(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0)
+        return "";
+    const unsigned long host = ntohl(peer.sin_addr.s_addr);
+    return std::to_string((host >> 24) & 255) + "." + std::to_string((host >> 16) & 255) + "." +
+           std::to_string((host >> 8) & 255) + "." + std::to_string(host & 255) + ":" +
+           std::to_string(ntohs(peer.sin_port));
+}
+
 int ReceiveSome(SimHandle socket, char* buffer, int capacity)
 {
     const int n = static_cast<int>(recv(Native(socket), buffer, capacity, 0));

@@ -21,6 +21,8 @@ SimHandle AcceptTcp(SimHandle listener);
 // Connects within `timeoutMs`; the socket is non-blocking afterwards.
 SimHandle ConnectTcp(const char* host, int port, int timeoutMs, std::string& error);
 void CloseSocket(SimHandle socket);
+// The other end of a connected socket as "a.b.c.d:port"; "" when unknown.
+std::string PeerAddress(SimHandle socket);
 
 // > 0: bytes received; 0: nothing now; -1: closed by the peer or failed.
 int ReceiveSome(SimHandle socket, char* buffer, int capacity);

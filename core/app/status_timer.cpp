@@ -63,10 +63,8 @@ void StatusTimerTick()
     }
     if (ticks != 0) {
         if (ticks + 1 > kReplyTimeoutTicks) {
-            if (TransactionState.sequencePhase != kPhaseSingle || IoStatusWindowOpen)
-                TransactionState.replyStatus = kReplyStopSequence;
-            TransactionState.replyWait = 0;
-            TransactionState.busy = 0;
+            TimeOutReply(TransactionState,
+                         TransactionState.sequencePhase != kPhaseSingle || IoStatusWindowOpen);
             ResetDialogReplyLine();   // as FailCommand: no part of a reply outlives its command
             ShowMessage({"No Connect", "接続失敗", kIconError, kButtonsOk, false, kOwnerNone});
             CloseIoStatusWindow();

@@ -132,6 +132,17 @@ bool ConfirmSessionEnd(const DeviceModelData& model)
     return !AskToSaveChanges(kOwnerMainWindow) || FileSave(model);
 }
 
+void FormatSettingsReadError(const SettingsFileError& error, char* text, size_t size)
+{
+    if (error.line > 0)
+        snprintf(text, size,
+                 "設定データファイルとして読み込めませんでした。\n%s（%d 行目）。\n設定は変更されていません。",
+                 ReadErrorReason(error.result), error.line);
+    else
+        snprintf(text, size, "設定データファイルとして読み込めませんでした。\n%s。\n設定は変更されていません。",
+                 ReadErrorReason(error.result));
+}
+
 void FileNew(DeviceModelData& model)
 {
     if (!ConfirmDiscardChanges(model))
@@ -159,13 +170,7 @@ void FileOpen(DeviceModelData& model)
     fclose(file);
     if (error.result != kSettingsOk) {
         char text[512];
-        if (error.line > 0)
-            snprintf(text, sizeof text,
-                     "設定データファイルとして読み込めませんでした。\n%s（%d 行目）。\n設定は変更されていません。",
-                     ReadErrorReason(error.result), error.line);
-        else
-            snprintf(text, sizeof text, "設定データファイルとして読み込めませんでした。\n%s。\n設定は変更されていません。",
-                     ReadErrorReason(error.result));
+        FormatSettingsReadError(error, text, sizeof text);
         ShowFileError(text, kIconError);
         return;
     }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "link/message_ops.h"
+#include "files/settings_file.h"
 #include "protocol/device_model.h"
 
 enum ChooseResult { kChooseCancelled = 0, kChooseOk = 1, kChooseFailed = -1 };
@@ -73,6 +74,8 @@ void ShowFileWriteError();
 // refuses the end; No lets it end with the changes still marked as unsaved,
 // since another program may yet call the session end off.
 bool ConfirmSessionEnd(const DeviceModelData& model);
+// The message of a settings file the reader refused, with its line number.
+void FormatSettingsReadError(const SettingsFileError& error, char* text, size_t size);
 
 void FileNew(DeviceModelData& model);
 void FileOpen(DeviceModelData& model);

@@ -16,6 +16,7 @@ constexpr int kPortNameBytes = 32;
 constexpr int kHostCount = 256;
 constexpr int kSlaveBroadcast = 32;   // the "Broadcast" entry of the slave-address lists
 constexpr int kMaxSlaveAddress = 31;
+constexpr int kNoAddressPrefix = -1;  // a link whose commands carry no RS-485 address
 
 struct HostTableRecord {
     int count;

@@ -14,6 +14,27 @@ LinkTransport ActiveTransport = {nullptr, nullptr};
 static char FrameBuffer[kFrameBufferBytes];
 static int FrameLength = 0;
 
+// The channel of the command being built now, if a caller installed one.
+static CommandChannel* InstalledChannel = nullptr;
+
+SendingOnChannel::SendingOnChannel(CommandChannel& channel)
+{
+    InstalledChannel = &channel;
+}
+
+SendingOnChannel::~SendingOnChannel()
+{
+    InstalledChannel = nullptr;
+}
+
+bool RefuseCommand()
+{
+    TransactionStateRecord& transaction =
+        InstalledChannel ? *InstalledChannel->transaction : TransactionState;
+    transaction.replyStatus = kReplyCommandError;
+    return false;
+}
+
 void FailCommand(const char* warning)
 {
     TransactionState.sendFailed = 1;
@@ -26,8 +47,51 @@ void FailCommand(const char* warning)
         ShowWarning(warning);
 }
 
+int FrameCommand(TransactionStateRecord& transaction, int rs485Address, const char* command, char* frame)
+{
+    int length = 0;
+    if (rs485Address == kSlaveBroadcast) {
+        frame[0] = 'F';
+        frame[1] = 'F';
+        // No unit answers a broadcast: it counts as acknowledged now.
+        transaction.busy = 0;
+        transaction.replyWait = 0;
+        transaction.replyStatus = kReplyGood;
+        SetCompletionFromPhase(transaction);
+        length = 2;
+    } else if (rs485Address != kNoAddressPrefix) {
+        FormatTwoDigits(rs485Address < 0 || rs485Address > kMaxSlaveAddress ? 0 : rs485Address, frame);
+        length = 2;
+    }
+    size_t commandLength = strlen(command);
+    size_t room = kFrameBufferBytes - 1 - static_cast<size_t>(length);
+    if (commandLength > room)
+        commandLength = room;
+    memcpy(frame + length, command, commandLength);
+    length += static_cast<int>(commandLength);
+    frame[length] = '\0';
+    return length;
+}
+
+// The installed channel's unit: its transaction awaits the reply, its
+// frame goes to its link.
+static void SendOnInstalledChannel(const char* command)
+{
+    CommandChannel& channel = *InstalledChannel;
+    channel.transaction->replyWait = 1;
+    channel.transaction->busy = 1;
+    channel.frameLength = FrameCommand(*channel.transaction, channel.rs485Address, command, channel.frame);
+    if (channel.deliver)
+        channel.deliver(channel, channel.frame, channel.frameLength);
+}
+
 void SendCommand(const char* command)
 {
+    if (InstalledChannel) {
+        InstalledChannel->transaction->sendFailed = 0;
+        SendOnInstalledChannel(command);
+        return;
+    }
     TransactionState.replyWait = 1;
     TransactionState.busy = 1;
     TransactionState.sendFailed = 0;
@@ -43,36 +107,16 @@ void SendCommand(const char* command)
 
 void WriteSerialFrame(const char* command)
 {
+    if (InstalledChannel) {
+        SendOnInstalledChannel(command);
+        return;
+    }
     TransactionState.replyWait = 1;
     TransactionState.busy = 1;
-
-    int length = 0;
-    if (ControlMode == kControlRs485) {
-        int address = SlaveAddress;
-        if (address == kSlaveBroadcast) {
-            FrameBuffer[0] = 'F';
-            FrameBuffer[1] = 'F';
-            // No unit answers a broadcast: it counts as acknowledged now.
-            TransactionState.busy = 0;
-            TransactionState.replyWait = 0;
-            TransactionState.replyStatus = kReplyGood;
-            SetCompletionFromPhase();
-        } else {
-            FormatTwoDigits(address < 0 || address > kMaxSlaveAddress ? 0 : address, FrameBuffer);
-        }
-        length = 2;
-    }
-    size_t commandLength = strlen(command);
-    size_t room = sizeof FrameBuffer - 1 - static_cast<size_t>(length);
-    if (commandLength > room)
-        commandLength = room;
-    memcpy(FrameBuffer + length, command, commandLength);
-    length += static_cast<int>(commandLength);
-    FrameBuffer[length] = '\0';
-    FrameLength = length;
-
+    const int address = ControlMode == kControlRs485 ? static_cast<int>(SlaveAddress) : kNoAddressPrefix;
+    FrameLength = FrameCommand(TransactionState, address, command, FrameBuffer);
     if (ActiveTransport.writeSerial)
-        ActiveTransport.writeSerial(FrameBuffer, length);
+        ActiveTransport.writeSerial(FrameBuffer, FrameLength);
 }
 
 const char* LastSerialFrame()

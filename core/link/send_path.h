@@ -4,6 +4,9 @@
 // socket; tests install a transport that records what would be sent.
 #pragma once
 
+#include "link/link_state.h"
+#include "link/transaction.h"
+
 constexpr int kFrameBufferBytes = 600;   // address prefix + command, at most 599 characters
 
 struct LinkTransport {
@@ -32,6 +35,37 @@ void WriteSerialFrame(const char* command);
 // sequence stops), a part of its reply that came is thrown away, and
 // `warning` is shown when given.
 void FailCommand(const char* warning);
+
+// Puts the RS-485 address (0..31; kSlaveBroadcast gives "FF") in front of
+// `command` into `frame` (kFrameBufferBytes) and returns the frame's length;
+// kNoAddressPrefix leaves the command as it is. A broadcast is acknowledged on
+// `transaction` at once, since no unit answers it.
+int FrameCommand(TransactionStateRecord& transaction, int rs485Address, const char* command, char* frame);
+
+// One unit's link as the send path sees it, for a caller that talks to many
+// units at once (the command-line tool): the unit's own transaction, its
+// RS-485 address (kNoAddressPrefix on RS-232C and TCP), and where its frames
+// go. The Windows program needs none: its commands go over the global link
+// settings and transaction.
+struct CommandChannel {
+    TransactionStateRecord* transaction = nullptr;
+    int rs485Address = kNoAddressPrefix;
+    void (*deliver)(CommandChannel& channel, const char* frame, int length) = nullptr;
+    void* owner = nullptr;
+    char frame[kFrameBufferBytes] = {};
+    int frameLength = 0;
+};
+
+// While one lives, SendCommand, WriteSerialFrame and RefuseCommand act on its
+// channel, so that the builders keep their one signature and the step tables
+// serve every unit. Not nested; one thread.
+class SendingOnChannel {
+public:
+    explicit SendingOnChannel(CommandChannel& channel);
+    ~SendingOnChannel();
+    SendingOnChannel(const SendingOnChannel&) = delete;
+    SendingOnChannel& operator=(const SendingOnChannel&) = delete;
+};
 
 // The frame last written (for the platform writer, which must keep it valid
 // until the write has finished).

@@ -17,4 +17,8 @@ void ResetSerialLines(SerialLineBuffer& buffer);
 // that arrive in one read are parsed one by one. A run of more than 599 bytes
 // without a line feed is dropped, and the reply it belonged to is refused
 // when its line feed arrives.
+// This form parses into the Windows program's transaction, with its link's
+// address; the other into the transaction and address given.
 void FeedSerialBytes(DeviceModelData& model, SerialLineBuffer& buffer, const char* bytes, int count);
+void FeedSerialBytes(DeviceModelData& model, TransactionStateRecord& transaction, int rs485Address,
+                     SerialLineBuffer& buffer, const char* bytes, int count);

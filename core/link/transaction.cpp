@@ -2,28 +2,40 @@
 
 TransactionStateRecord TransactionState;
 
+void ResetTransaction(TransactionStateRecord& transaction)
+{
+    transaction.sequenceTimer = 0;
+    transaction.replyStatus = kReplyGood;
+    transaction.sendFailed = 0;
+    transaction.stepCounter = 0;
+    transaction.sequencePhase = kPhaseSingle;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
+}
+
 void ResetTransaction()
 {
-    TransactionState.sequenceTimer = 0;
-    TransactionState.replyStatus = kReplyGood;
-    TransactionState.sendFailed = 0;
-    TransactionState.stepCounter = 0;
-    TransactionState.sequencePhase = kPhaseSingle;
-    TransactionState.replyWait = 0;
-    TransactionState.busy = 0;
+    ResetTransaction(TransactionState);
+}
+
+void SetCompletionFromPhase(TransactionStateRecord& transaction)
+{
+    int32_t phase = transaction.sequencePhase;
+    if (phase == kPhaseSingle)
+        transaction.completionCode = kCompletionSingle;
+    else if (phase == kPhaseLast)
+        transaction.completionCode = kCompletionSequence;
 }
 
 void SetCompletionFromPhase()
 {
-    int32_t phase = TransactionState.sequencePhase;
-    if (phase == kPhaseSingle)
-        TransactionState.completionCode = kCompletionSingle;
-    else if (phase == kPhaseLast)
-        TransactionState.completionCode = kCompletionSequence;
+    SetCompletionFromPhase(TransactionState);
 }
 
-bool RefuseCommand()
+void TimeOutReply(TransactionStateRecord& transaction, bool stopSequence)
 {
-    TransactionState.replyStatus = kReplyCommandError;
-    return false;
+    if (stopSequence)
+        transaction.replyStatus = kReplyStopSequence;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
 }

@@ -47,17 +47,27 @@ struct TransactionStateRecord {
     std::atomic<int32_t> suppress{0};
 };
 
+// The Windows program's one transaction. The operations below that take a
+// record work on any transaction (the command-line tool keeps one per unit);
+// those without work on this one.
 extern TransactionStateRecord TransactionState;
 
 // Clears everything but the completion code (and the suppress flag, which the
 // dialogs own).
+void ResetTransaction(TransactionStateRecord& transaction);
 void ResetTransaction();
 
 // A command was acknowledged: a single command gives completion code 1, the
 // last command of a sequence code 2; a command in the middle of a running
 // sequence leaves the code alone.
+void SetCompletionFromPhase(TransactionStateRecord& transaction);
 void SetCompletionFromPhase();
+
+// No reply came within the time-out: the command is no longer outstanding,
+// and with `stopSequence` the running sequence (or the status poll) must stop.
+void TimeOutReply(TransactionStateRecord& transaction, bool stopSequence);
 
 // A builder refused to build a command: nothing is sent, and the main window
 // reports "Command Error". Returns false so that builders can `return Refuse();`.
+// It marks the transaction of the channel being sent on (send_path.h).
 bool RefuseCommand();

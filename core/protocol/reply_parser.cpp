@@ -556,6 +556,11 @@ int HandlerStatus(DeviceModelData& model, Handler handler, const Line& line)
     return handler(model, line) ? kReplyGood : kReplyCommandError;
 }
 
+void RunHandler(DeviceModelData& model, TransactionStateRecord& transaction, Handler handler, const Line& line)
+{
+    transaction.replyStatus = HandlerStatus(model, handler, line);
+}
+
 // The status words and their reply status; 0 when the line is none of them.
 int StatusWordOf(const Line& line)
 {
@@ -570,46 +575,41 @@ int StatusWordOf(const Line& line)
     return 0;
 }
 
-void CompleteIfGood()
+void CompleteIfGood(TransactionStateRecord& transaction)
 {
-    if (TransactionState.replyStatus == kReplyGood && TransactionState.busy)
-        SetCompletionFromPhase();
+    if (transaction.replyStatus == kReplyGood && transaction.busy)
+        SetCompletionFromPhase(transaction);
 }
 
-// Dialog side: the line being joined from TCP chunks, and what the complete
-// lines of the command's receives have come to so far (the first that was
-// not good).
-char DialogLine[kReplyLineBytes];
-int DialogLineLength = 0;
-bool DialogLineOverlong = false;
-int DialogOutcome = kReplyGood;
+// The Windows program's dialog-side line.
+DialogReplyLine ProgramDialogLine;
 
-void StartDialogLine()
+void StartDialogLine(DialogReplyLine& pending)
 {
-    memset(DialogLine, 0, sizeof DialogLine);
-    DialogLineLength = 0;
-    DialogLineOverlong = false;
+    memset(pending.text, 0, sizeof pending.text);
+    pending.length = 0;
+    pending.overlong = false;
 }
 
 // Appends received bytes to the line; what does not fit is dropped and the
 // line is refused when it ends.
-void AppendToDialogLine(const char* bytes, int count)
+void AppendToDialogLine(DialogReplyLine& pending, const char* bytes, int count)
 {
-    const int room = kMaxReplyLineLength - DialogLineLength;
+    const int room = kMaxReplyLineLength - pending.length;
     const int take = count < room ? count : room;
-    memcpy(DialogLine + DialogLineLength, bytes, static_cast<size_t>(take));
-    DialogLineLength += take;
-    DialogLine[DialogLineLength] = '\0';
+    memcpy(pending.text + pending.length, bytes, static_cast<size_t>(take));
+    pending.length += take;
+    pending.text[pending.length] = '\0';
     if (take < count)
-        DialogLineOverlong = true;
+        pending.overlong = true;
 }
 
-// The reply status of the complete line in DialogLine; a data reply that
+// The reply status of the complete line in `pending`; a data reply that
 // passes its checks is stored.
-int DialogLineStatus(DeviceModelData& model)
+int DialogLineStatus(DeviceModelData& model, const DialogReplyLine& pending)
 {
-    const Line line{DialogLine, DialogLineLength};
-    if (DialogLineOverlong)
+    const Line line{pending.text, pending.length};
+    if (pending.overlong)
         return kReplyCommandError;
     if (StartsWith(line, "GO", 2))
         return kReplyGood;
@@ -621,17 +621,18 @@ int DialogLineStatus(DeviceModelData& model)
 
 } // namespace
 
-void ParseSerialReply(DeviceModelData& model, const char* text)
+void ParseSerialReply(DeviceModelData& model, TransactionStateRecord& transaction, int rs485Address,
+                      const char* text)
 {
     Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
 
     if (line.length > kMaxReplyLineLength) {
         // More than the line buffers hold: nothing in it can be trusted.
-        TransactionState.replyStatus = kReplyCommandError;
+        transaction.replyStatus = kReplyCommandError;
     } else {
-        if (ControlMode == kControlRs485) {
+        if (rs485Address != kNoAddressPrefix) {
             char address[2];
-            FormatTwoDigits(SlaveAddress, address);
+            FormatTwoDigits(rs485Address, address);
             if (line.length >= 2 && line.text[0] == address[0] && line.text[1] == address[1]) {
                 line.text += 2;
                 line.length -= 2;
@@ -640,45 +641,67 @@ void ParseSerialReply(DeviceModelData& model, const char* text)
 
         const int status = StatusWordOf(line);
         if (status != 0) {
-            TransactionState.replyStatus = status;
-        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && TransactionState.busy) {
-            TransactionState.replyStatus = kReplyGood;
-            SetCompletionFromPhase();
+            transaction.replyStatus = status;
+        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && transaction.busy) {
+            transaction.replyStatus = kReplyGood;
+            SetCompletionFromPhase(transaction);
         } else {
             Handler handler = FindHandler(line, false);
             if (handler)
-                TransactionState.replyStatus = HandlerStatus(model, handler, line);
+                RunHandler(model, transaction, handler, line);
             else
-                TransactionState.replyStatus = kReplyCommandError;
-            CompleteIfGood();
+                transaction.replyStatus = kReplyCommandError;
+            CompleteIfGood(transaction);
         }
     }
 
-    TransactionState.replyWait = 0;
-    TransactionState.busy = 0;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
+}
+
+int ProgramReplyAddress()
+{
+    return ControlMode == kControlRs485 ? static_cast<int>(SlaveAddress) : kNoAddressPrefix;
+}
+
+void ParseSerialReply(DeviceModelData& model, const char* text)
+{
+    ParseSerialReply(model, TransactionState, ProgramReplyAddress(), text);
+}
+
+void RejectSerialReply(TransactionStateRecord& transaction)
+{
+    transaction.replyStatus = kReplyCommandError;
+    transaction.replyWait = 0;
+    transaction.busy = 0;
 }
 
 void RejectSerialReply()
 {
-    TransactionState.replyStatus = kReplyCommandError;
-    TransactionState.replyWait = 0;
-    TransactionState.busy = 0;
+    RejectSerialReply(TransactionState);
+}
+
+void ResetDialogReplyLine(DialogReplyLine& pending)
+{
+    StartDialogLine(pending);
+    pending.pending = false;
+    pending.outcome = kReplyGood;
 }
 
 void ResetDialogReplyLine()
 {
-    StartDialogLine();
-    DialogOutcome = kReplyGood;
+    ResetDialogReplyLine(ProgramDialogLine);
 }
 
-DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
+DialogReplyResult ParseDialogReply(DeviceModelData& model, TransactionStateRecord& transaction,
+                                   DialogReplyLine& pending, const char* received, int count)
 {
     if (count <= 0) {
         // The connection closed before a reply came: the command failed.
-        ResetDialogReplyLine();
-        TransactionState.replyWait = 0;
-        TransactionState.busy = 0;
-        TransactionState.sendFailed = 1;
+        ResetDialogReplyLine(pending);
+        transaction.replyWait = 0;
+        transaction.busy = 0;
+        transaction.sendFailed = 1;
         return kDialogReplyClosed;
     }
 
@@ -688,28 +711,36 @@ DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received,
     for (int at = 0; at < count;) {
         const void* feed = memchr(received + at, '\n', static_cast<size_t>(count - at));
         const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - received) + 1 : count;
-        AppendToDialogLine(received + at, end - at);
+        AppendToDialogLine(pending, received + at, end - at);
         at = end;
         if (!feed) {
             // The rest of the line is still on its way; the command stays
-            // outstanding, so nothing else is sent meanwhile.
+            // outstanding, so nothing else is sent meanwhile and a rest that
+            // never comes ends as a time-out.
+            pending.pending = true;
             return kDialogReplyPartial;
         }
-        const int status = DialogLineStatus(model);
-        if (DialogOutcome == kReplyGood)
-            DialogOutcome = status;
-        StartDialogLine();
+        const int status = DialogLineStatus(model, pending);
+        if (pending.outcome == kReplyGood)
+            pending.outcome = status;
+        StartDialogLine(pending);
     }
+    pending.pending = false;
 
     // The receive ended with a line feed: the command has its answer. It is
     // a success only when every line was good; otherwise its first error
     // stands, so that an error word after a data reply is reported and a
     // running sequence stops.
-    TransactionState.replyWait = 0;
-    TransactionState.sendFailed = 0;
-    TransactionState.replyStatus = DialogOutcome;
-    CompleteIfGood();
-    DialogOutcome = kReplyGood;   // the line buffer was emptied after its last line
-    TransactionState.busy = 0;
+    transaction.replyWait = 0;
+    transaction.sendFailed = 0;
+    transaction.replyStatus = pending.outcome;
+    CompleteIfGood(transaction);
+    ResetDialogReplyLine(pending);
+    transaction.busy = 0;
     return kDialogReplyDone;
+}
+
+DialogReplyResult ParseDialogReply(DeviceModelData& model, const char* received, int count)
+{
+    return ParseDialogReply(model, TransactionState, ProgramDialogLine, received, count);
 }

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "link/link_state.h"
 #include "link/send_path.h"
 #include "link/transaction.h"
@@ -121,4 +123,35 @@ TEST_F(SendPathTest, ResetTransactionKeepsTheCompletionCode)
     EXPECT_EQ(TransactionState.stepCounter, 0);
     EXPECT_EQ(TransactionState.sequenceTimer, 0);
     EXPECT_EQ(TransactionState.completionCode, kCompletionSequence);
+}
+
+// A unit's channel: its own transaction and address, whatever the program's
+// link settings say, and nothing of the program's link touched.
+TEST_F(SendPathTest, ChannelCommandsGoToTheChannelAlone)
+{
+    InterfaceKind = kInterfaceTcp;
+    TransactionStateRecord unit;
+    CommandChannel channel;
+    channel.transaction = &unit;
+    channel.rs485Address = 12;
+    std::string delivered;
+    channel.owner = &delivered;
+    channel.deliver = [](CommandChannel& c, const char* frame, int length) {
+        static_cast<std::string*>(c.owner)->assign(frame, static_cast<size_t>(length));
+    };
+    {
+        SendingOnChannel sending(channel);
+        EXPECT_TRUE(SendReadPattern(DeviceModel, 4));
+        EXPECT_EQ(delivered, "12ROP05\r\n");
+        EXPECT_EQ(unit.busy, 1);
+        EXPECT_EQ(unit.replyWait, 1);
+        ResetTransaction(unit);
+        EXPECT_FALSE(SendReadPattern(DeviceModel, 40));
+        EXPECT_EQ(unit.replyStatus, kReplyCommandError);
+    }
+    EXPECT_EQ(TransactionState.busy, 0);
+    EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
+    EXPECT_TRUE(Sent.tcpCommands.empty());
+    SendCommand("ROE\r\n");   // the program's link again
+    EXPECT_EQ(Sent.tcpCommands.size(), 1u);
 }

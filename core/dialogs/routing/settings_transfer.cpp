@@ -10,6 +10,7 @@ const SequenceSteps ReadAllSettings = {
     .periodMs = 300,
     .length = kReadAllSteps,
     .sendStep = [](int step) { return SendReadAllStep(DeviceModel, step); },
+    .sendModelStep = SendReadAllStep,
 };
 
 const SequenceSteps SetAllSettings = {
@@ -17,6 +18,7 @@ const SequenceSteps SetAllSettings = {
     .periodMs = 400,
     .length = kSetAllSteps,
     .sendStep = [](int step) { return SendSetAllStep(DeviceModel, step); },
+    .sendModelStep = SendSetAllStep,
 };
 
 void OpenReadAll()

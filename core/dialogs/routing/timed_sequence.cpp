@@ -7,33 +7,47 @@ bool SequenceRunning(const SequenceSteps& steps)
     return TransactionState.sequenceTimer == steps.timerId;
 }
 
+void StartSequence(TransactionStateRecord& transaction, const SequenceSteps& steps)
+{
+    transaction.sequenceTimer = steps.timerId;
+    transaction.stepCounter = 0;
+    transaction.sequencePhase = kPhaseRunning;
+}
+
 void StartSequence(const SequenceSteps& steps)
 {
-    TransactionState.sequenceTimer = steps.timerId;
-    TransactionState.stepCounter = 0;
-    TransactionState.sequencePhase = kPhaseRunning;
+    StartSequence(TransactionState, steps);
+}
+
+SequenceTick AdvanceSequence(TransactionStateRecord& transaction, const SequenceSteps& steps, int& step)
+{
+    if (transaction.completionCode == kCompletionSequence ||
+        transaction.replyStatus == kReplyStopSequence || transaction.sendFailed) {
+        const bool succeeded = transaction.completionCode == kCompletionSequence;
+        ResetTransaction(transaction);
+        if (succeeded)
+            transaction.completionCode = kCompletionNone;
+        return succeeded ? kSequenceSucceeded : kSequenceEnded;
+    }
+    if (transaction.replyWait != 0 || transaction.replyStatus != kReplyGood)
+        return kSequenceWaiting;
+
+    step = transaction.stepCounter + 1;
+    transaction.stepCounter = step;
+    if (step == steps.length)
+        transaction.sequencePhase = kPhaseLast;
+    return kSequenceStepSent;
 }
 
 SequenceTick TickSequence(const SequenceSteps& steps, int& percent)
 {
-    if (TransactionState.completionCode == kCompletionSequence ||
-        TransactionState.replyStatus == kReplyStopSequence || TransactionState.sendFailed) {
-        const bool succeeded = TransactionState.completionCode == kCompletionSequence;
-        ResetTransaction();
-        if (succeeded)
-            TransactionState.completionCode = kCompletionNone;
-        return succeeded ? kSequenceSucceeded : kSequenceEnded;
+    int step = 0;
+    const SequenceTick tick = AdvanceSequence(TransactionState, steps, step);
+    if (tick == kSequenceStepSent) {
+        steps.sendStep(step);
+        percent = steps.length > 0 ? step * 100 / steps.length : 100;
     }
-    if (TransactionState.replyWait != 0 || TransactionState.replyStatus != kReplyGood)
-        return kSequenceWaiting;
-
-    const int step = TransactionState.stepCounter + 1;
-    TransactionState.stepCounter = step;
-    if (step == steps.length)
-        TransactionState.sequencePhase = kPhaseLast;
-    steps.sendStep(step);
-    percent = steps.length > 0 ? step * 100 / steps.length : 100;
-    return kSequenceStepSent;
+    return tick;
 }
 
 bool CancelSequence()

@@ -1,0 +1,6 @@
+#include "cli/tool.h"
+
+int main(int argc, char** argv)
+{
+    return RunTool(argc, argv);
+}

@@ -1,0 +1,278 @@
+#include "cli/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/link_state.h"
+#include "link/tcp_state.h"
+
+ToolOptions::ToolOptions() : address(kNoAddressPrefix) {}
+
+namespace {
+
+const char kToolHelp[] =
+    "kvr2840e: reads and sets whole settings files (*.dat) on KVR2840E units,\n"
+    "one unit or up to 96 at once, with the wire texts and pacing of the\n"
+    "configuration program.\n"
+    "\n"
+    "Usage:\n"
+    "  kvr2840e read-all LINK -o FILE.dat [--force]\n"
+    "  kvr2840e set-all FILE.dat LINK\n"
+    "  kvr2840e verify FILE.dat LINK\n"
+    "  kvr2840e send LINK TEXT\n"
+    "  kvr2840e SUB-COMMAND --help\n"
+    "\n"
+    "LINK:\n"
+    "  --serial DEVICE [--address N|broadcast]\n"
+    "                     a serial port at 9600 baud 8E1 (/dev/ttyUSB0, COM3); with\n"
+    "                     --address an RS-485 bus, each command after the unit's\n"
+    "                     two-digit address (00..31) or FF for broadcast\n"
+    "  --tcp HOST:PORT    connect to one unit\n"
+    "  --listen PORT --units N [--wait SECONDS]\n"
+    "                     be the server that units connect to (PORT 0: any free\n"
+    "                     port, printed); every unit that connects, up to 96, runs\n"
+    "                     the sub-command on its own connection, all at once; wait\n"
+    "                     at most SECONDS (default 60) for the N units\n"
+    "\n"
+    "Options:\n"
+    "  --pace-ms MS       one step every MS ms (default: 300 for read all, 400 for\n"
+    "                     set all, as the program); never sooner than the reply\n"
+    "  --json             a summary on stdout a script can read\n"
+    "\n"
+    "Exit codes: 0 all done, 1 a unit failed or differs, 2 bad usage or a settings\n"
+    "file that cannot be read, 3 a link could not be opened.\n";
+
+const char kReadAllHelp[] =
+    "kvr2840e read-all LINK -o FILE.dat [--force] [--pace-ms MS] [--json]\n"
+    "\n"
+    "Reads the current display pattern, the 32 display patterns, the 32 auto-switch\n"
+    "patterns and the video outputs (66 reads, one every 300 ms) into a fresh set of\n"
+    "settings and writes it as FILE.dat. Every other setting in the file (alarms,\n"
+    "date and time, titles, panel lock, network, the FREE layout) keeps its start\n"
+    "value: read all does not read them.\n"
+    "\n"
+    "The file is written to a temporary file beside it and renamed into place only\n"
+    "when the whole read succeeded. An existing FILE.dat is replaced only with\n"
+    "--force. With --listen and more than one unit, each unit's file is FILE-NN.dat,\n"
+    "NN the unit's number in the order the units connected (01..96).\n"
+    "Read all asks addressed units only: --address broadcast is refused.\n";
+
+const char kSetAllHelp[] =
+    "kvr2840e set-all FILE.dat LINK [--pace-ms MS] [--json]\n"
+    "\n"
+    "Sends the settings of FILE.dat in 67 steps, one every 400 ms: the recall of the\n"
+    "file's current display pattern, that layout's 16 sources, the 32 display\n"
+    "patterns, the 32 auto-switch patterns and the video outputs. A file that\n"
+    "cannot be read is refused, with its line number, before anything is sent.\n";
+
+const char kVerifyHelp[] =
+    "kvr2840e verify FILE.dat LINK [--pace-ms MS] [--json]\n"
+    "\n"
+    "Reads all (as read-all) and compares what the unit holds with FILE.dat: the\n"
+    "current display pattern, display patterns 1..32, the auto-switch patterns and\n"
+    "the video outputs. Each difference is listed as table, index (1-based), file\n"
+    "value and unit value; the exit code is 1 when there is one.\n";
+
+const char kSendHelp[] =
+    "kvr2840e send LINK TEXT [--json]\n"
+    "\n"
+    "Sends TEXT as one command (the line end is added; on RS-485 the address is put\n"
+    "in front) and prints the unit's reply line. The exit code is 1 when no reply\n"
+    "came within the program's time-out or the unit answered MENU, ALARM, LOCK, GN\n"
+    "or E0..E3 (or a reply the program refuses). A broadcast has no reply.\n";
+
+bool ParseNumber(const char* text, int low, int high, int& value)
+{
+    if (!text || !*text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long n = strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || n < low || n > high)
+        return false;
+    value = static_cast<int>(n);
+    return true;
+}
+
+bool SplitHostPort(const std::string& text, std::string& host, int& port)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    host = text.substr(0, colon);
+    return ParseNumber(text.c_str() + colon + 1, 1, 65535, port);
+}
+
+ToolCommand CommandOf(const char* word)
+{
+    if (strcmp(word, "read-all") == 0)
+        return ToolCommand::kReadAll;
+    if (strcmp(word, "set-all") == 0)
+        return ToolCommand::kSetAll;
+    if (strcmp(word, "verify") == 0)
+        return ToolCommand::kVerify;
+    if (strcmp(word, "send") == 0)
+        return ToolCommand::kSend;
+    return ToolCommand::kNone;
+}
+
+bool Fail(std::string& error, const std::string& text)
+{
+    error = text;
+    return false;
+}
+
+bool SetLink(ToolOptions& options, LinkKind kind, std::string& error)
+{
+    if (options.link != LinkKind::kNone && options.link != kind)
+        return Fail(error, "give one link: --serial, --tcp or --listen");
+    options.link = kind;
+    return true;
+}
+
+} // namespace
+
+const char* CommandName(ToolCommand command)
+{
+    switch (command) {
+    case ToolCommand::kReadAll: return "read-all";
+    case ToolCommand::kSetAll: return "set-all";
+    case ToolCommand::kVerify: return "verify";
+    case ToolCommand::kSend: return "send";
+    case ToolCommand::kNone: break;
+    }
+    return "kvr2840e";
+}
+
+const char* HelpText(ToolCommand command)
+{
+    switch (command) {
+    case ToolCommand::kReadAll: return kReadAllHelp;
+    case ToolCommand::kSetAll: return kSetAllHelp;
+    case ToolCommand::kVerify: return kVerifyHelp;
+    case ToolCommand::kSend: return kSendHelp;
+    case ToolCommand::kNone: break;
+    }
+    return kToolHelp;
+}
+
+bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::string& error)
+{
+    int i = 1;
+    if (i < argc && (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0)) {
+        o.help = true;
+        return true;
+    }
+    if (i >= argc)
+        return Fail(error, "no sub-command given");
+    o.command = CommandOf(argv[i]);
+    if (o.command == ToolCommand::kNone)
+        return Fail(error, std::string("unknown sub-command: ") + argv[i]);
+    ++i;
+
+    bool addressGiven = false, unitsGiven = false, waitGiven = false, outputGiven = false;
+    std::string positional[2];
+    int positionals = 0;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto needValue = [&](const char* what) {
+            if (!value)
+                return Fail(error, arg + " needs " + what);
+            ++i;
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return true;
+        } else if (arg == "--serial") {
+            if (!needValue("a device") || !SetLink(o, LinkKind::kSerial, error))
+                return false;
+            o.device = value;
+        } else if (arg == "--address") {
+            if (!needValue("an address"))
+                return false;
+            addressGiven = true;
+            if (strcmp(value, "broadcast") == 0)
+                o.address = kSlaveBroadcast;
+            else if (!ParseNumber(value, 0, kMaxSlaveAddress, o.address))
+                return Fail(error, "--address takes 0..31 or broadcast");
+        } else if (arg == "--tcp") {
+            if (!needValue("HOST:PORT") || !SetLink(o, LinkKind::kTcp, error))
+                return false;
+            if (!SplitHostPort(value, o.host, o.port))
+                return Fail(error, "--tcp takes HOST:PORT with a port 1..65535");
+        } else if (arg == "--listen") {
+            if (!needValue("a port") || !SetLink(o, LinkKind::kListen, error))
+                return false;
+            if (!ParseNumber(value, 0, 65535, o.listenPort))
+                return Fail(error, "--listen takes a port 0..65535");
+        } else if (arg == "--units") {
+            if (!needValue("a count"))
+                return false;
+            unitsGiven = true;
+            if (!ParseNumber(value, 1, kMaxUnits, o.units))
+                return Fail(error, "--units takes 1..96");
+        } else if (arg == "--wait") {
+            if (!needValue("seconds"))
+                return false;
+            waitGiven = true;
+            if (!ParseNumber(value, 1, 86400, o.waitSeconds))
+                return Fail(error, "--wait takes 1..86400 seconds");
+        } else if (arg == "--pace-ms") {
+            if (!needValue("milliseconds"))
+                return false;
+            if (!ParseNumber(value, 0, 60000, o.paceMs))
+                return Fail(error, "--pace-ms takes 0..60000");
+        } else if (arg == "-o" || arg == "--output") {
+            if (!needValue("a file"))
+                return false;
+            outputGiven = true;
+            o.file = value;
+        } else if (arg == "--force") {
+            o.force = true;
+        } else if (arg == "--json") {
+            o.json = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Fail(error, "unknown option: " + arg);
+        } else {
+            if (positionals == 2)
+                return Fail(error, "too many arguments: " + arg);
+            positional[positionals++] = arg;
+        }
+    }
+
+    if (o.link == LinkKind::kNone)
+        return Fail(error, "no link given: --serial, --tcp or --listen");
+    if (addressGiven && o.link != LinkKind::kSerial)
+        return Fail(error, "--address belongs to --serial");
+    if ((unitsGiven || waitGiven) && o.link != LinkKind::kListen)
+        return Fail(error, "--units and --wait belong to --listen");
+    if (o.link == LinkKind::kListen && !unitsGiven)
+        return Fail(error, "--listen needs --units N");
+    if (o.link != LinkKind::kListen)
+        o.units = 1;
+    if (outputGiven != (o.command == ToolCommand::kReadAll))
+        return Fail(error, o.command == ToolCommand::kReadAll ? "read-all needs -o FILE.dat"
+                                                              : "-o belongs to read-all");
+    if (o.force && o.command != ToolCommand::kReadAll)
+        return Fail(error, "--force belongs to read-all");
+
+    const int wanted = o.command == ToolCommand::kReadAll ? 0 : 1;
+    if (positionals != wanted)
+        return Fail(error, wanted == 0 ? "read-all takes no other argument"
+                           : o.command == ToolCommand::kSend ? "send needs the command TEXT"
+                                                             : std::string(CommandName(o.command)) + " needs FILE.dat");
+    if (o.command == ToolCommand::kSend) {
+        o.text = positional[0];
+        if (o.text.empty() || o.text.size() > 590 || o.text.find_first_of("\r\n") != std::string::npos)
+            return Fail(error, "TEXT must be one line of 1..590 characters");
+    } else if (wanted == 1) {
+        o.file = positional[0];
+    }
+    if (o.address == kSlaveBroadcast &&
+        (o.command == ToolCommand::kReadAll || o.command == ToolCommand::kVerify))
+        return Fail(error, "read all asks one addressed unit: give --address 0..31, not broadcast");
+    return true;
+}

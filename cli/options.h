@@ -1,0 +1,39 @@
+// The tool's command line: a sub-command, a link, and their options.
+#pragma once
+
+#include <string>
+
+enum class ToolCommand { kNone, kReadAll, kSetAll, kVerify, kSend };
+enum class LinkKind { kNone, kSerial, kTcp, kListen };
+
+constexpr int kExitDone = 0;
+constexpr int kExitUnitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitLinkFailed = 3;
+
+struct ToolOptions {
+    ToolCommand command = ToolCommand::kNone;
+    LinkKind link = LinkKind::kNone;
+    std::string device;         // --serial
+    int address;                // --address: 0..31, kSlaveBroadcast; kNoAddressPrefix for RS-232C
+    std::string host;           // --tcp HOST:PORT
+    int port = 0;
+    int listenPort = 0;         // --listen (0: any free port)
+    int units = 0;              // --units
+    int waitSeconds = 60;       // --wait
+    std::string file;           // the settings file: read by set-all and verify, written by read-all (-o)
+    std::string text;           // send
+    int paceMs = -1;            // --pace-ms; -1: the dialogs' pace
+    bool force = false;
+    bool json = false;
+    bool help = false;
+
+    ToolOptions();
+};
+
+// False with `error` set when the command line is not usable.
+bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error);
+
+// The help of a sub-command, or of the tool for kNone.
+const char* HelpText(ToolCommand command);
+const char* CommandName(ToolCommand command);

@@ -1,0 +1,47 @@
+// What the tool tells the user: a progress bar per unit on a terminal, plain
+// lines otherwise (both on stderr), the results on stdout, and the --json
+// summary for scripts.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/compare.h"
+#include "cli/options.h"
+#include "cli/unit_exchange.h"
+
+enum class UnitResult { kRunning, kDone, kFailed, kDiffers };
+
+struct ToolUnit {
+    UnitExchange exchange;
+    std::vector<SettingDifference> differences;
+    UnitResult result = UnitResult::kRunning;
+};
+
+// "unit 03 (127.0.0.1:40112)", or the link alone when there is one unit.
+std::string UnitLabel(const ToolUnit& unit, bool many);
+// "failed at step 5 of 67 (OP03I01I02…): Lock Display, reply "LOCK""
+std::string FailureText(const ToolUnit& unit);
+
+class ProgressDisplay {
+public:
+    ProgressDisplay(FILE* out, bool terminal, ToolCommand command, bool many);
+    void Started(const ToolUnit& unit);
+    void Ended(const ToolUnit& unit);
+    // Terminal only: redraws the bars at most every 100 ms unless `force`.
+    void Redraw(const std::vector<ToolUnit*>& units, int64_t nowMs, bool force);
+
+private:
+    FILE* out_;
+    bool terminal_;
+    ToolCommand command_;
+    bool many_;
+    int drawnRows_ = 0;
+    int64_t lastDrawMs_ = 0;
+};
+
+// Bytes that are not printable ASCII are written as \u00XX.
+std::string JsonString(const std::string& text);
+void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::vector<ToolUnit*>& units);

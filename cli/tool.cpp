@@ -1,0 +1,432 @@
+#include "cli/tool.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "cli/compare.h"
+#include "cli/options.h"
+#include "cli/platform.h"
+#include "cli/report.h"
+#include "cli/unit_exchange.h"
+#include "dialogs/routing/settings_transfer.h"
+#include "files/settings_file.h"
+#include "files/settings_operations.h"
+#include "link/tcp_state.h"
+#include "sim/net.h"
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kWriteTimeoutMs = 2000;
+
+int Refuse(const std::string& text, int code)
+{
+    fprintf(stderr, "kvr2840e: %s\n", text.c_str());
+    return code;
+}
+
+// One unit on its link: the exchange and, over TCP, its socket.
+struct LinkedUnit {
+    ToolUnit unit;
+    SimHandle socket = kNoHandle;
+};
+
+class Tool {
+public:
+    explicit Tool(const ToolOptions& options) : o_(options) {}
+    ~Tool();
+    int Run();
+
+private:
+    bool LoadSettingsFile(int& code);
+    bool CheckOutputs(int& code);
+    bool OpenLink(int& code);
+    LinkedUnit& AddUnit(const std::string& address, SimHandle socket, int64_t nowMs);
+    void Loop();
+    void WaitAndReceive(int64_t nowMs, int64_t wakeMs);
+    void AcceptUnits(int64_t nowMs);
+    void Receive(LinkedUnit& linked, int64_t nowMs);
+    void Flush(LinkedUnit& linked);
+    void Finish(LinkedUnit& linked);
+    bool WriteOutput(ToolUnit& unit);
+    int Report();
+    std::vector<ToolUnit*> Units() const;
+
+    const ToolOptions& o_;
+    bool many_ = false;
+    DeviceModelData fileModel_{};
+    SerialPort* serial_ = nullptr;
+    SimHandle listener_ = kNoHandle;
+    bool networking_ = false;
+    int64_t acceptUntilMs_ = 0;
+    std::vector<std::unique_ptr<LinkedUnit>> units_;
+    std::unique_ptr<ProgressDisplay> display_;
+    bool terminal_ = false;   // asked once: on Windows the question also switches the console mode
+};
+
+Tool::~Tool()
+{
+    for (auto& linked : units_)
+        CloseSocket(linked->socket);
+    CloseSocket(listener_);
+    CloseSerialPort(serial_);
+    if (networking_)
+        StopNetworking();
+}
+
+bool Tool::LoadSettingsFile(int& code)
+{
+    ResetModelToStartValues(fileModel_);
+    FILE* file = OpenUtf8File(o_.file, "rb");
+    if (!file) {
+        code = Refuse("cannot open the settings file " + o_.file, kExitUsage);
+        return false;
+    }
+    const SettingsFileError error = ReadSettingsFile(file, fileModel_);
+    fclose(file);
+    if (error.result != kSettingsOk) {
+        char text[512];
+        FormatSettingsReadError(error, text, sizeof text);
+        code = Refuse(o_.file + ": " + text, kExitUsage);
+        return false;
+    }
+    return true;
+}
+
+bool Tool::CheckOutputs(int& code)
+{
+    for (int n = 1; n <= o_.units; ++n) {
+        const std::string path = UnitOutputPath(o_.file, n, many_);
+        if (!o_.force && FileExists(path)) {
+            code = Refuse(path + " exists; give --force to replace it", kExitUsage);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Tool::OpenLink(int& code)
+{
+    std::string error;
+    if (o_.link == LinkKind::kSerial) {
+        serial_ = OpenSerialPort(o_.device, error);
+    } else {
+        networking_ = StartNetworking(error);
+        if (networking_ && o_.link == LinkKind::kTcp) {
+            const SimHandle socket = ConnectTcp(o_.host.c_str(), o_.port, kConnectTimeoutMs, error);
+            if (socket != kNoHandle) {
+                AddUnit(o_.host + ":" + std::to_string(o_.port), socket, MonotonicMs());
+                return true;
+            }
+        } else if (networking_) {
+            int bound = 0;
+            listener_ = ListenTcp("0.0.0.0", o_.listenPort, bound, error);
+            if (listener_ != kNoHandle) {
+                fprintf(stderr, "listening on port %d for %d units\n", bound, o_.units);
+                fflush(stderr);
+                acceptUntilMs_ = MonotonicMs() + static_cast<int64_t>(o_.waitSeconds) * 1000;
+                return true;
+            }
+        }
+    }
+    if (serial_) {
+        std::string address = o_.device;
+        if (o_.address == kSlaveBroadcast)
+            address += " broadcast";
+        else if (o_.address != kNoAddressPrefix)
+            address += " address " + std::to_string(o_.address);
+        AddUnit(address, kNoHandle, MonotonicMs());
+        return true;
+    }
+    code = Refuse(error, kExitLinkFailed);
+    return false;
+}
+
+LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t nowMs)
+{
+    units_.push_back(std::make_unique<LinkedUnit>());
+    LinkedUnit& linked = *units_.back();
+    linked.socket = socket;
+    UnitExchange& u = linked.unit.exchange;
+    u.number = static_cast<int>(units_.size());
+    u.address = address;
+    u.serialReplies = o_.link == LinkKind::kSerial;
+    if (o_.command == ToolCommand::kSetAll)
+        u.model = fileModel_;
+    else
+        ResetModelToStartValues(u.model);
+    switch (o_.command) {
+    case ToolCommand::kReadAll:
+    case ToolCommand::kVerify: u.steps = &ReadAllSettings; break;
+    case ToolCommand::kSetAll: u.steps = &SetAllSettings; break;
+    default: u.text = o_.text; break;
+    }
+    u.paceMs = o_.paceMs >= 0 ? o_.paceMs : (u.steps ? u.steps->periodMs : 0);
+    PrepareUnit(u, o_.link == LinkKind::kSerial ? o_.address : kNoAddressPrefix);
+    display_->Started(linked.unit);
+    StartUnit(u, nowMs);
+    Flush(linked);
+    Finish(linked);
+    return linked;
+}
+
+void Tool::Flush(LinkedUnit& linked)
+{
+    UnitExchange& u = linked.unit.exchange;
+    if (u.outbox.empty())
+        return;
+    bool written;
+    if (serial_) {
+        written = WriteSerialPort(serial_, u.outbox.data(), static_cast<int>(u.outbox.size()));
+    } else {
+        written = true;
+        size_t sent = 0;
+        while (written && sent < u.outbox.size()) {
+            const int n = SendSome(linked.socket, u.outbox.data() + sent, static_cast<int>(u.outbox.size() - sent));
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+            } else if (n == 0) {
+                WaitItem item{linked.socket, true, false, false};
+                WaitForItems(&item, 1, kWriteTimeoutMs);
+                written = item.writable;
+            } else {
+                written = false;
+            }
+        }
+    }
+    u.outbox.clear();
+    if (!written)
+        FailUnit(u, "the command could not be written to the link");
+}
+
+void Tool::Receive(LinkedUnit& linked, int64_t nowMs)
+{
+    char buffer[kReceiveBufferBytes];
+    for (;;) {
+        const int n = ReceiveSome(linked.socket, buffer, sizeof buffer);
+        if (n > 0) {
+            UnitReceived(linked.unit.exchange, buffer, n, nowMs);
+            continue;
+        }
+        if (n < 0) {
+            UnitLinkLost(linked.unit.exchange, "the unit closed the connection");
+            CloseSocket(linked.socket);
+            linked.socket = kNoHandle;
+        }
+        return;
+    }
+}
+
+void Tool::AcceptUnits(int64_t nowMs)
+{
+    for (SimHandle socket; (socket = AcceptTcp(listener_)) != kNoHandle;) {
+        if (static_cast<int>(units_.size()) >= o_.units) {
+            CloseSocket(socket);   // more units than asked for: not served
+            continue;
+        }
+        AddUnit(PeerAddress(socket), socket, nowMs);
+    }
+}
+
+void Tool::WaitAndReceive(int64_t nowMs, int64_t wakeMs)
+{
+    int timeout = wakeMs == kNever ? -1 : static_cast<int>(std::max<int64_t>(0, wakeMs - nowMs));
+    if (serial_) {
+        char buffer[kReceiveBufferBytes];
+        const int n = ReadSerialPort(serial_, buffer, sizeof buffer, timeout);
+        if (n > 0)
+            UnitReceived(units_[0]->unit.exchange, buffer, n, MonotonicMs());
+        else if (n < 0)
+            UnitLinkLost(units_[0]->unit.exchange, "the serial port failed");
+        return;
+    }
+    std::vector<WaitItem> items;
+    std::vector<LinkedUnit*> owners;
+    if (listener_ != kNoHandle) {
+        items.push_back({listener_, false, false, false});
+        owners.push_back(nullptr);
+    }
+    for (auto& linked : units_) {
+        if (linked->socket != kNoHandle && linked->unit.exchange.state == UnitState::kRunning) {
+            items.push_back({linked->socket, false, false, false});
+            owners.push_back(linked.get());
+        }
+    }
+    if (items.empty())
+        return;
+    WaitForItems(items.data(), static_cast<int>(items.size()), timeout);
+    const int64_t now = MonotonicMs();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].readable)
+            continue;
+        if (owners[i])
+            Receive(*owners[i], now);
+        else
+            AcceptUnits(now);
+    }
+}
+
+bool Tool::WriteOutput(ToolUnit& unit)
+{
+    const std::string path = UnitOutputPath(o_.file, unit.exchange.number, many_);
+    const std::string temporary = path + ".tmp" + std::to_string(CurrentProcessId());
+    FILE* file = OpenUtf8File(temporary, "wb");
+    bool written = false;
+    if (file) {
+        written = WriteSettingsFile(file, unit.exchange.model) == kSettingsOk;
+        written = fclose(file) == 0 && written;
+        written = written && ReplaceFileWith(temporary, path);
+        if (!written)
+            RemoveFileAt(temporary);
+    }
+    if (!written)
+        unit.exchange.message = "the settings file " + path + " could not be written";
+    return written;
+}
+
+void Tool::Finish(LinkedUnit& linked)
+{
+    ToolUnit& unit = linked.unit;
+    const UnitState state = unit.exchange.state;
+    if (unit.result != UnitResult::kRunning || state == UnitState::kRunning)
+        return;
+    if (state == UnitState::kFailed) {
+        unit.result = UnitResult::kFailed;
+    } else if (o_.command == ToolCommand::kReadAll) {
+        unit.result = WriteOutput(unit) ? UnitResult::kDone : UnitResult::kFailed;
+    } else if (o_.command == ToolCommand::kVerify) {
+        CompareReadAllTables(fileModel_, unit.exchange.model, unit.differences);
+        unit.result = unit.differences.empty() ? UnitResult::kDone : UnitResult::kDiffers;
+    } else {
+        unit.result = UnitResult::kDone;
+    }
+    display_->Ended(unit);
+}
+
+void Tool::Loop()
+{
+    for (;;) {
+        int64_t now = MonotonicMs();
+        if (listener_ != kNoHandle &&
+            (static_cast<int>(units_.size()) >= o_.units || now >= acceptUntilMs_)) {
+            CloseSocket(listener_);
+            listener_ = kNoHandle;
+        }
+        int64_t wake = listener_ != kNoHandle ? acceptUntilMs_ : kNever;
+        bool running = false;
+        for (auto& linked : units_) {
+            wake = std::min(wake, UnitWakeTime(linked->unit.exchange));
+            running = running || linked->unit.exchange.state == UnitState::kRunning;
+        }
+        if (!running && listener_ == kNoHandle)
+            return;
+        if (terminal_)
+            wake = std::min(wake, now + 100);
+        WaitAndReceive(now, wake);
+
+        now = MonotonicMs();
+        for (auto& linked : units_) {
+            TickUnit(linked->unit.exchange, now);
+            Flush(*linked);
+            Finish(*linked);
+        }
+        display_->Redraw(Units(), now, false);
+    }
+}
+
+std::vector<ToolUnit*> Tool::Units() const
+{
+    std::vector<ToolUnit*> units;
+    for (const auto& linked : units_)
+        units.push_back(&linked->unit);
+    return units;
+}
+
+int Tool::Report()
+{
+    const std::vector<ToolUnit*> units = Units();
+    display_->Redraw(units, MonotonicMs(), true);
+    int done = 0;
+    bool anyBad = static_cast<int>(units.size()) < o_.units;
+    for (const ToolUnit* unit : units) {
+        done += unit->result == UnitResult::kDone;
+        anyBad = anyBad || unit->result != UnitResult::kDone;
+    }
+    if (o_.json) {
+        WriteJsonSummary(stdout, o_.command, o_.units, units);
+    } else {
+        for (const ToolUnit* unit : units) {
+            const std::string label = UnitLabel(*unit, many_);
+            if (o_.command == ToolCommand::kSend && !unit->exchange.reply.empty()) {
+                if (many_)
+                    printf("%s: ", label.c_str());
+                printf("%s\n", unit->exchange.reply.c_str());
+            }
+            for (const SettingDifference& d : unit->differences)
+                printf("%s%s%s %s file %d unit %d\n", many_ ? label.c_str() : "", many_ ? ": " : "",
+                       d.table.c_str(), d.index.empty() ? "-" : d.index.c_str(), d.fileValue, d.unitValue);
+        }
+        fflush(stdout);
+    }
+    if (terminal_) {
+        for (const ToolUnit* unit : units)
+            if (unit->result == UnitResult::kFailed)
+                fprintf(stderr, "%s: %s\n", UnitLabel(*unit, many_).c_str(), FailureText(*unit).c_str());
+    }
+    fprintf(stderr, "%s: %d of %d units done", CommandName(o_.command), done, o_.units);
+    if (static_cast<int>(units.size()) < o_.units)
+        fprintf(stderr, ", %d did not connect", o_.units - static_cast<int>(units.size()));
+    fprintf(stderr, "\n");
+    return anyBad ? kExitUnitFailed : kExitDone;
+}
+
+int Tool::Run()
+{
+    many_ = o_.link == LinkKind::kListen && o_.units > 1;
+    int code = kExitDone;
+    if ((o_.command == ToolCommand::kSetAll || o_.command == ToolCommand::kVerify) && !LoadSettingsFile(code))
+        return code;
+    if (o_.command == ToolCommand::kReadAll && !CheckOutputs(code))
+        return code;
+    terminal_ = ProgressTerminal();
+    display_ = std::make_unique<ProgressDisplay>(stderr, terminal_, o_.command, many_);
+    if (!OpenLink(code))
+        return code;
+    Loop();
+    return Report();
+}
+
+} // namespace
+
+std::string UnitOutputPath(const std::string& path, int number, bool many)
+{
+    if (!many)
+        return path;
+    char suffix[8];
+    snprintf(suffix, sizeof suffix, "-%02d", number);
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.rfind('.');
+    const size_t at = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? dot : path.size();
+    return path.substr(0, at) + suffix + path.substr(at);
+}
+
+int RunTool(int argc, const char* const* argv)
+{
+    PrepareProcess();
+    ToolOptions options;
+    std::string error;
+    if (!ParseToolOptions(argc, argv, options, error)) {
+        Refuse(error, kExitUsage);
+        fprintf(stderr, "Try 'kvr2840e %s--help'.\n",
+                options.command == ToolCommand::kNone ? "" : (std::string(CommandName(options.command)) + " ").c_str());
+        return kExitUsage;
+    }
+    if (options.help) {
+        fputs(HelpText(options.command), stdout);
+        return kExitDone;
+    }
+    Tool tool(options);
+    return tool.Run();
+}

@@ -1,0 +1,11 @@
+// The kvr2840e tool: parses its command line, checks the settings file and
+// the output before anything is sent, opens the link and runs every unit's
+// exchange in one event loop (one wait over all links, per-unit timers).
+#pragma once
+
+#include <string>
+
+int RunTool(int argc, const char* const* argv);
+
+// The file of unit `number` when several units read at once: FILE-NN.dat.
+std::string UnitOutputPath(const std::string& path, int number, bool many);

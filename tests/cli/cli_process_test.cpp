@@ -1,0 +1,355 @@
+// The real kvr2840e against the real simulator: over a pty (RS-232C and
+// RS-485), a TCP unit, and up to 96 units at its server, with faults.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/compare.h"
+#include "files/settings_file.h"
+#include "link/send_path.h"
+#include "protocol/command_builder.h"
+#include "sim_process.h"
+#include "tool_process.h"
+
+namespace {
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// A settings set that differs from the start values in every table set all sends.
+DeviceModelData SiteModel()
+{
+    DeviceModelData m{};
+    ResetModelToStartValues(m);
+    m.CurrentDisplayPattern = 6;
+    m.DisplayPatternTable[0][0] = 9;
+    m.DisplayPatternTable[6][15] = 64 + 3;   // auto-switch pattern 4
+    m.DisplayPatternTable[31][7] = 40;
+    m.AutoSwitchPatternTable[0][0] = 7;
+    m.AutoSwitchPatternTable[31][63] = 99;
+    m.VideoOutputEnable[1] = 0;
+    m.VideoOutputEnable[15] = 0;
+    return m;
+}
+
+void WriteModel(const std::string& path, const DeviceModelData& model)
+{
+    std::string text;
+    FormatSettingsFile(model, text);
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool ReadModel(const std::string& path, DeviceModelData& model)
+{
+    ResetModelToStartValues(model);
+    const std::string text = ReadFile(path);
+    return !text.empty() && ParseSettingsFile(text.data(), text.size(), model).result == kSettingsOk;
+}
+
+// The 67 lines the simulator receives for a set all of `model`, from the builders.
+std::vector<std::string> SetAllLines(const DeviceModelData& model)
+{
+    TransactionStateRecord transaction;
+    CommandChannel channel;
+    channel.transaction = &transaction;
+    std::vector<std::string> lines;
+    for (int step = 1; step <= kSetAllSteps; ++step) {
+        SendingOnChannel sending(channel);
+        SendSetAllStep(model, step);
+        lines.emplace_back(channel.frame, static_cast<size_t>(channel.frameLength - 2));
+    }
+    return lines;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.')
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class CliProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = TempPath("cli");
+        mkdir(dir_.c_str(), 0755);
+    }
+    void TearDown() override
+    {
+        for (const std::string& name : FilesIn(dir_))
+            unlink((dir_ + "/" + name).c_str());
+        rmdir(dir_.c_str());
+    }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+};
+
+struct LinkCase {
+    const char* name;
+    std::vector<std::string> simArgs;    // after the link
+    bool tcp;
+    std::vector<std::string> toolLink;   // after --serial PATH
+};
+
+class ReadAllThenVerify : public CliProcess, public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(ReadAllThenVerify, GivesTheUnitsSettingsAndListsADifference)
+{
+    const LinkCase& c = GetParam();
+    SimProcess sim;
+    std::vector<std::string> simArgs = c.tcp ? std::vector<std::string>{"--tcp-listen", "0"}
+                                             : std::vector<std::string>{"--pty", Path("pty")};
+    simArgs.insert(simArgs.end(), c.simArgs.begin(), c.simArgs.end());
+    ASSERT_TRUE(sim.Start(simArgs));
+    std::vector<std::string> link;
+    if (c.tcp) {
+        link = {"--tcp", "127.0.0.1:" + std::to_string(PortOfListeningLine(sim.WaitForLine("listening")))};
+    } else {
+        ASSERT_NE(sim.WaitForLine("pty"), "");
+        link = {"--serial", Path("pty")};
+    }
+    link.insert(link.end(), c.toolLink.begin(), c.toolLink.end());
+    link.insert(link.end(), {"--pace-ms", "1"});
+
+    std::string out, err;
+    std::vector<std::string> args = {"set-all", Path("site.dat")};
+    WriteModel(Path("site.dat"), SiteModel());
+    args.insert(args.end(), link.begin(), link.end());
+    ASSERT_EQ(RunTool(args, out, err), 0) << err;
+
+    args = {"read-all", "-o", Path("read.dat")};
+    args.insert(args.end(), link.begin(), link.end());
+    ASSERT_EQ(RunTool(args, out, err), 0) << err;
+    EXPECT_NE(err.find(": done (66 steps)\n"), std::string::npos) << err;
+    DeviceModelData read{};
+    ASSERT_TRUE(ReadModel(Path("read.dat"), read));
+    std::vector<SettingDifference> differences;
+    CompareReadAllTables(SiteModel(), read, differences);
+    EXPECT_TRUE(differences.empty());
+
+    DeviceModelData changed = read;
+    changed.AutoSwitchPatternTable[2][4] = 12;
+    WriteModel(Path("changed.dat"), changed);
+    args = {"verify", Path("changed.dat")};
+    args.insert(args.end(), link.begin(), link.end());
+    EXPECT_EQ(RunTool(args, out, err), 1);
+    EXPECT_EQ(out, "AutoSwitchPatternTable 03/05 file 12 unit " +
+                       std::to_string(read.AutoSwitchPatternTable[2][4]) + "\n");
+    args[1] = Path("read.dat");
+    EXPECT_EQ(RunTool(args, out, err), 0) << err;
+    EXPECT_EQ(out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ReadAllThenVerify,
+                         ::testing::Values(LinkCase{"pty", {}, false, {}},
+                                           LinkCase{"rs485", {"--rs485", "0,5"}, false, {"--address", "5"}},
+                                           LinkCase{"tcp", {}, true, {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliProcess, SetAllLeavesTheSimulatorHoldingTheFile)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--log", Path("commands.log")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    WriteModel(Path("site.dat"), SiteModel());
+    std::string out, err;
+    ASSERT_EQ(RunTool({"set-all", Path("site.dat"), "--serial", Path("pty"), "--pace-ms", "1"}, out, err), 0) << err;
+    EXPECT_EQ(Lines(ReadFile(Path("commands.log"))), SetAllLines(SiteModel()));
+
+    // The simulator's own answers to the program's reads, over the pty.
+    TestStream stream;
+    ASSERT_TRUE(stream.OpenPty(Path("pty")));
+    UseStreamSerialWire(stream);
+    ResetModelToStartValues(DeviceModel);
+    for (int step = 1; step <= kReadAllSteps; ++step)
+        SendReadAllStep(DeviceModel, step);
+    std::vector<SettingDifference> differences;
+    CompareReadAllTables(SiteModel(), DeviceModel, differences);
+    EXPECT_TRUE(differences.empty()) << differences.size() << " differences, first " << differences[0].table;
+    ActiveTransport = {nullptr, nullptr};
+}
+
+TEST_F(CliProcess, NinetySixUnitsAtTheServerAllGetTheFile)
+{
+    WriteModel(Path("site.dat"), SiteModel());
+    ToolProcess tool;
+    ASSERT_TRUE(tool.Start({"set-all", Path("site.dat"), "--listen", "0", "--units", "96", "--pace-ms", "5",
+                            "--json"}));
+    const int port = tool.WaitListening();
+    ASSERT_GT(port, 0);
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--tcp-connect", "127.0.0.1:" + std::to_string(port), "--units", "96", "--log",
+                           Path("commands.log")}));
+    ASSERT_EQ(tool.WaitExit(), 0) << tool.Err();
+    const std::string json = tool.Out();
+    EXPECT_NE(json.find("\"units\":96,\"expected\":96,\"done\":96,\"failed\":0"), std::string::npos) << json;
+    EXPECT_EQ(Count(json, "\"result\":\"done\",\"steps\":67,"), 96);
+    EXPECT_NE(tool.Err().find("set-all: 96 of 96 units done\n"), std::string::npos);
+
+    // Every unit took the file's 67 commands, each answered GO and applied.
+    std::map<std::string, int> received, expected;
+    for (const std::string& line : Lines(ReadFile(Path("commands.log"))))
+        ++received[line];
+    for (const std::string& line : SetAllLines(SiteModel()))
+        expected[line] += 96;
+    EXPECT_EQ(received, expected);
+    EXPECT_EQ(sim.WaitExit(5000), 0);
+}
+
+struct FaultCase {
+    const char* name;
+    const char* command;
+    std::vector<std::string> faults;
+    std::vector<std::string> failure;   // what the summary says of each faulty unit
+};
+
+class FaultyUnits : public CliProcess, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultyUnits, FailWithTheirStepWhileTheOthersSucceed)
+{
+    const FaultCase& c = GetParam();
+    const bool readAll = std::string(c.command) == "read-all";
+    WriteModel(Path("site.dat"), SiteModel());
+    std::vector<std::string> args = {c.command};
+    if (readAll)
+        args.insert(args.end(), {"-o", Path("unit.dat")});
+    else
+        args.push_back(Path("site.dat"));
+    args.insert(args.end(), {"--listen", "0", "--units", "4", "--pace-ms", "1", "--json"});
+    ToolProcess tool;
+    ASSERT_TRUE(tool.Start(args));
+    const std::string server = "127.0.0.1:" + std::to_string(tool.WaitListening());
+    SimProcess good, bad;
+    ASSERT_TRUE(good.Start({"--tcp-connect", server, "--units", "2"}));
+    std::vector<std::string> badArgs = {"--tcp-connect", server, "--units", "2"};
+    badArgs.insert(badArgs.end(), c.faults.begin(), c.faults.end());
+    ASSERT_TRUE(bad.Start(badArgs));
+
+    EXPECT_EQ(tool.WaitExit(), 1);
+    const std::string json = tool.Out();
+    EXPECT_NE(json.find("\"done\":2,\"failed\":2,"), std::string::npos) << json;
+    for (const std::string& part : c.failure)
+        EXPECT_EQ(Count(json, part), 2) << part << "\n" << json;
+    if (readAll) {
+        // Only the two good units' files, whole; nothing of the others.
+        std::vector<std::string> files = FilesIn(dir_);
+        files.erase(std::remove(files.begin(), files.end(), "site.dat"), files.end());
+        ASSERT_EQ(files.size(), 2u);
+        for (const std::string& name : files) {
+            DeviceModelData model{};
+            EXPECT_TRUE(ReadModel(Path(name), model)) << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultyUnits,
+    ::testing::Values(
+        FaultCase{"error_every", "read-all", {"--error-every", "5"},
+                  {"\"result\":\"failed\",\"steps\":4,\"step\":5,\"command\":\"ROP04\",\"reply\":\"E3\","
+                   "\"message\":\"Command Error\""}},
+        FaultCase{"no_reply", "read-all", {"--no-reply"},
+                  {"\"result\":\"failed\",\"steps\":0,\"step\":1,\"command\":\"ROP\",\"reply\":null,"
+                   "\"message\":\"No Connect (no reply within 2850 ms)\""}},
+        FaultCase{"lock", "set-all", {"--status", "LOCK"},
+                  {"\"result\":\"failed\",\"steps\":0,\"step\":1,\"command\":\"OP07\",\"reply\":\"LOCK\","
+                   "\"message\":\"Lock Display\""}},
+        // Step 4 may or may not have gone out before the close is seen.
+        FaultCase{"closed", "read-all", {"--close-after-commands", "3"},
+                  {"\"result\":\"failed\",\"steps\":3,\"step\":4,",
+                   "\"message\":\"the unit closed the connection\""}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--log", Path("commands.log")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    std::string text;
+    FormatSettingsFile(SiteModel(), text);
+    text.replace(text.find("\r\n", text.find("\r\n", text.find("\r\n", text.find("\r\n") + 2) + 2) + 2), 4,
+                 "\r\nx\r\n");   // line 5 is no number
+    std::ofstream(Path("bad.dat"), std::ios::binary) << text;
+    std::string out, err;
+    EXPECT_EQ(RunTool({"set-all", Path("bad.dat"), "--serial", Path("pty")}, out, err), 2);
+    EXPECT_NE(err.find("数値が入るべき行に数値以外のものがあります（5 行目）"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(Path("commands.log")), "");
+}
+
+TEST_F(CliProcess, ExistingOutputIsReplacedOnlyWithForce)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    std::ofstream(Path("read.dat")) << "keep";
+    std::string out, err;
+    const std::vector<std::string> args = {"read-all", "--serial", Path("pty"), "-o", Path("read.dat"), "--pace-ms", "1"};
+    EXPECT_EQ(RunTool(args, out, err), 2);
+    EXPECT_NE(err.find("exists; give --force to replace it"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(Path("read.dat")), "keep");
+    std::vector<std::string> forced = args;
+    forced.push_back("--force");
+    EXPECT_EQ(RunTool(forced, out, err), 0) << err;
+    DeviceModelData model{};
+    EXPECT_TRUE(ReadModel(Path("read.dat"), model));
+    EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"pty", "read.dat"}));
+}
+
+TEST_F(CliProcess, LinkThatCannotBeOpenedExitsThree)
+{
+    WriteModel(Path("site.dat"), SiteModel());
+    std::string out, err;
+    EXPECT_EQ(RunTool({"set-all", Path("site.dat"), "--serial", Path("no-such-port")}, out, err), 3);
+    EXPECT_NE(err.find("cannot open"), std::string::npos) << err;
+    EXPECT_EQ(RunTool({"send", "--tcp", "127.0.0.1:1", "RVN"}, out, err), 3);
+}
+
+TEST_F(CliProcess, SendPrintsTheReplyLineAndHelpIsThere)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--rs485", "3"}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    std::string out, err;
+    EXPECT_EQ(RunTool({"send", "--serial", Path("pty"), "--address", "3", "RVN"}, out, err), 0) << err;
+    EXPECT_EQ(out, "03KVR-2840E ver 1.00\n");
+    EXPECT_EQ(RunTool({"send", "--serial", Path("pty"), "--address", "3", "OP99"}, out, err), 1);
+    EXPECT_EQ(out, "03E3\n");
+    for (const char* command : {"read-all", "set-all", "verify", "send"}) {
+        EXPECT_EQ(RunTool({command, "--help"}, out, err), 0);
+        EXPECT_EQ(out.rfind(std::string("kvr2840e ") + command, 0), 0u) << out;
+    }
+}
+
+} // namespace

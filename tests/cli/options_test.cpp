@@ -1,0 +1,196 @@
+// The command line (what is refused as bad usage, what a good one gives), the
+// comparison, and what the tool prints: progress and the summary.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/compare.h"
+#include "cli/options.h"
+#include "cli/report.h"
+#include "cli/tool.h"
+#include "dialogs/routing/settings_transfer.h"
+#include "link/link_state.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, ToolOptions& o, std::string& error)
+{
+    args.insert(args.begin(), "kvr2840e");
+    return ParseToolOptions(static_cast<int>(args.size()), args.data(), o, error);
+}
+
+struct BadCase {
+    std::vector<const char*> args;
+    const char* error;
+};
+
+class BadUsage : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BadUsage, IsRefused)
+{
+    ToolOptions o;
+    std::string error;
+    EXPECT_FALSE(Parse(GetParam().args, o, error));
+    EXPECT_EQ(error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadUsage,
+    ::testing::Values(
+        BadCase{{}, "no sub-command given"},
+        BadCase{{"get-all"}, "unknown sub-command: get-all"},
+        BadCase{{"set-all", "a.dat"}, "no link given: --serial, --tcp or --listen"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--tcp", "h:1"}, "give one link: --serial, --tcp or --listen"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--address", "32"}, "--address takes 0..31 or broadcast"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--address", "3"}, "--address belongs to --serial"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:65536"}, "--tcp takes HOST:PORT with a port 1..65535"},
+        BadCase{{"set-all", "a.dat", "--listen", "9004"}, "--listen needs --units N"},
+        BadCase{{"set-all", "a.dat", "--listen", "9004", "--units", "97"}, "--units takes 1..96"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--units", "2"}, "--units and --wait belong to --listen"},
+        BadCase{{"read-all", "--tcp", "h:1"}, "read-all needs -o FILE.dat"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "-o", "b.dat"}, "-o belongs to read-all"},
+        BadCase{{"verify", "--tcp", "h:1"}, "verify needs FILE.dat"},
+        BadCase{{"send", "--tcp", "h:1"}, "send needs the command TEXT"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--pace-ms", "-1"}, "--pace-ms takes 0..60000"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--fast"}, "unknown option: --fast"},
+        BadCase{{"read-all", "--serial", "/dev/x", "--address", "broadcast", "-o", "b.dat"},
+                "read all asks one addressed unit: give --address 0..31, not broadcast"}));
+
+TEST(Options, ListenLinkForManyUnits)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"verify", "site.dat", "--listen", "0", "--units", "96", "--wait", "5", "--json"}, o, error));
+    EXPECT_EQ(o.command, ToolCommand::kVerify);
+    EXPECT_EQ(o.link, LinkKind::kListen);
+    EXPECT_EQ(o.file, "site.dat");
+    EXPECT_EQ(o.units, 96);
+    EXPECT_EQ(o.waitSeconds, 5);
+    EXPECT_TRUE(o.json);
+    EXPECT_EQ(o.paceMs, -1);
+}
+
+TEST(Options, SerialBroadcastSetAll)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"set-all", "a.dat", "--serial", "COM3", "--address", "broadcast", "--pace-ms", "50"}, o, error));
+    EXPECT_EQ(o.device, "COM3");
+    EXPECT_EQ(o.address, kSlaveBroadcast);
+    EXPECT_EQ(o.units, 1);
+    EXPECT_EQ(o.paceMs, 50);
+}
+
+TEST(Options, HelpOfASubCommand)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"read-all", "--help"}, o, error));
+    EXPECT_TRUE(o.help);
+    EXPECT_EQ(o.command, ToolCommand::kReadAll);
+}
+
+TEST(UnitOutputPath, NumberedOnlyForManyUnits)
+{
+    EXPECT_EQ(UnitOutputPath("dir.v2/site.dat", 3, true), "dir.v2/site-03.dat");
+    EXPECT_EQ(UnitOutputPath("dir.v2/site", 12, true), "dir.v2/site-12");
+    EXPECT_EQ(UnitOutputPath("site.dat", 3, false), "site.dat");
+}
+
+TEST(Compare, ListsTheReadTablesButNotTheFreeLayout)
+{
+    DeviceModelData file{}, unit{};
+    ResetModelToStartValues(file);
+    unit = file;
+    unit.DisplayPatternTable[kFreePattern][0] = 70;   // not read back
+    unit.TitleFineTop = 3;                           // not read back
+    unit.CurrentDisplayPattern = 4;
+    unit.DisplayPatternTable[2][4] = 65;
+    unit.AutoSwitchPatternTable[31][63] = 9;
+    unit.VideoOutputEnable[15] = 1 - file.VideoOutputEnable[15];
+    std::vector<SettingDifference> d;
+    CompareReadAllTables(file, unit, d);
+    ASSERT_EQ(d.size(), 4u);
+    EXPECT_EQ(d[0].table + " " + d[0].index, "CurrentDisplayPattern ");
+    EXPECT_EQ(d[1].table + " " + d[1].index, "DisplayPatternTable 03/05");
+    EXPECT_EQ(d[1].unitValue, 65);
+    EXPECT_EQ(d[2].table + " " + d[2].index, "AutoSwitchPatternTable 32/64");
+    EXPECT_EQ(d[3].table + " " + d[3].index, "VideoOutputEnable 16");
+}
+
+TEST(Json, EscapesQuotesControlsAndHighBytes)
+{
+    EXPECT_EQ(JsonString("a\"b\\c\r\n\x82"), "\"a\\\"b\\\\c\\u000d\\u000a\\u0082\"");
+}
+
+} // namespace
+
+namespace {
+
+std::string Contents(FILE* file)
+{
+    std::string text;
+    rewind(file);
+    for (int c; (c = fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+void SetAllUnit(ToolUnit& unit, int number, const char* address, int step)
+{
+    unit.exchange.number = number;
+    unit.exchange.address = address;
+    unit.exchange.steps = &SetAllSettings;
+    unit.exchange.step = step;
+}
+
+TEST(Progress, TerminalRedrawsOneBarPerUnitInPlace)
+{
+    ToolUnit running, failed;
+    SetAllUnit(running, 1, "10.0.0.1:5000", 20);
+    SetAllUnit(failed, 2, "10.0.0.2:5001", 5);
+    failed.exchange.state = UnitState::kFailed;
+    failed.exchange.command = "OP07";
+    failed.exchange.reply = "LOCK";
+    failed.exchange.message = "Lock Display";
+    failed.result = UnitResult::kFailed;
+    FILE* out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    ProgressDisplay display(out, true, ToolCommand::kSetAll, true);
+    display.Started(running);   // no plain lines on a terminal
+    display.Redraw({&running, &failed}, 1000, true);
+    display.Redraw({&running, &failed}, 1099, false);   // too soon
+    display.Redraw({&running, &failed}, 1100, false);
+    const std::string bars =
+        "\r\x1b[2Kunit 01 (10.0.0.1:5000) [########----------------------]  20/67  running\n"
+        "\r\x1b[2Kunit 02 (10.0.0.2:5001) [#-----------------------------]   4/67  "
+        "failed at step 5 of 67 (OP07): Lock Display, reply \"LOCK\"\n";
+    EXPECT_EQ(Contents(out), bars + "\x1b[2A" + bars);
+    fclose(out);
+}
+
+TEST(Progress, PlainLinesWhenNotATerminal)
+{
+    ToolUnit unit;
+    unit.exchange.address = "/dev/ttyUSB0";
+    unit.exchange.text = "RVN";
+    unit.result = UnitResult::kDone;
+    ToolUnit differs;
+    SetAllUnit(differs, 1, "/dev/ttyUSB0", 66);
+    differs.differences.push_back({"VideoOutputEnable", "02", 1, 0});
+    differs.result = UnitResult::kDiffers;
+    FILE* out = tmpfile();
+    ASSERT_NE(out, nullptr);
+    ProgressDisplay display(out, false, ToolCommand::kSend, false);
+    display.Started(unit);
+    display.Redraw({&unit}, 5000, true);   // no bars
+    display.Ended(unit);
+    display.Ended(differs);
+    EXPECT_EQ(Contents(out), "/dev/ttyUSB0: send started\n/dev/ttyUSB0: done (1 step)\n"
+                             "/dev/ttyUSB0: differs from the file in 1 value\n");
+    fclose(out);
+}
+
+} // namespace

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# kvr2840e.exe under Wine against the native simulator, for ctest: its
+# Windows serial port (a fresh pty mapped to COM24: a Linux pty takes the
+# parity setting only on its first open under Wine, so the port is used once),
+# its Winsock client and server, and its files. Stops what it started.
+#
+# Usage: run_wine_tool.sh TOOL_EXE SIMULATOR
+set -u
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=../../scripts/wine-com-port.sh
+source "$here/../../scripts/wine-com-port.sh"
+tool="$1"
+sim="$2"
+[ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
+prepare_build_prefix
+
+work="$(mktemp -d)"
+sim_pid="" units_pid="" mapped=""
+cleanup() {
+  [ -n "$units_pid" ] && kill "$units_pid" 2>/dev/null && wait "$units_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  [ -n "$mapped" ] && unmap_com_port "$mapped"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+# check WHAT EXPECTED ACTUAL
+check() {
+  if [ "$2" = "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+# Runs the tool: its exit code in $rc, stdout (CR LF made LF) in $out, stderr in $work/err.
+run_tool() {
+  "$kvr_wine" "$tool" "$@" >"$work/out" 2>"$work/err"
+  rc=$?
+  out="$(tr -d '\r' <"$work/out")"
+}
+
+# One unit on a pty (COM24) and on a TCP port: the same settings on both.
+"$sim" --pty --tcp-listen 0 >"$work/sim.out" 2>&1 &
+sim_pid=$!
+pty="$(wait_for_sim_pty "$work/sim.out")" || { echo "the simulator did not start"; exit 1; }
+port="$(wait_for_sim_tcp_port "$work/sim.out")" || { echo "the simulator did not listen"; exit 1; }
+map_com_port COM24 "$pty"
+mapped=COM24
+site="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/site.dat" 2>/dev/null | tr -d '\r')"
+
+run_tool read-all --serial COM24 -o "$site" --pace-ms 0
+check "read-all on COM24 exits 0 ($(tr -d '\r' <"$work/err" | tail -n 1))" 0 "$rc"
+check "read-all wrote the settings file" yes "$([ -s "$work/site.dat" ] && echo yes || echo no)"
+check "no temporary file is left" "site.dat" "$(ls "$work" | grep '^site')"
+
+run_tool read-all --tcp "127.0.0.1:$port" -o "$site" --pace-ms 0
+check "an existing file is kept without --force" 2 "$rc"
+
+run_tool verify "$site" --tcp "127.0.0.1:$port" --pace-ms 0
+check "verify over TCP finds no difference" "0 []" "$rc [$out]"
+
+run_tool send --tcp "127.0.0.1:$port" OP05
+check "send prints the reply line" "0 GO" "$rc $out"
+
+run_tool verify "$site" --tcp "127.0.0.1:$port" --pace-ms 0
+check "verify lists the changed pattern" "1 CurrentDisplayPattern - file 0 unit 4" "$rc $out"
+
+# Three units at the tool's server.
+"$kvr_wine" "$tool" set-all "$site" --listen 0 --units 3 --pace-ms 0 --json >"$work/out" 2>"$work/err" &
+server_pid=$!
+listen="$(wait_for_sim_line "$work/err" 's/^listening on port \([0-9]*\) .*/\1/p')" ||
+  { echo "the tool did not listen: $(cat "$work/err")"; kill "$server_pid"; exit 1; }
+"$sim" --tcp-connect "127.0.0.1:$listen" --units 3 --seconds 30 >"$work/units.out" 2>&1 &
+units_pid=$!
+wait "$server_pid"
+rc=$?
+check "set-all to 3 units at the server exits 0" 0 "$rc"
+check "the summary counts 3 units done" 1 "$(grep -c '"units":3,"expected":3,"done":3,"failed":0' "$work/out")"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "all checks passed"
