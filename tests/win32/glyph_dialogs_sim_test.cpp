@@ -26,14 +26,26 @@ void RunSmall(HWND owner) { RunGlyphEditor(owner, kGlyphSmall); }
 void RunMedium(HWND owner) { RunGlyphEditor(owner, kGlyphMedium); }
 void RunLarge(HWND owner) { RunGlyphEditor(owner, kGlyphLarge); }
 
+// The screen's pointer put at a point of the dialog: the mouse moves the
+// system makes up itself (after the capture of a press) then come from where
+// the drag is, as with a real mouse, not from wherever the pointer was left.
+void PointerAt(HWND dialog, POINT point)
+{
+    ClientToScreen(dialog, &point);
+    SetCursorPos(point.x, point.y);
+}
+
 // A press, the moves of a drag, and the release, as the mouse sends them.
 void Drag(HWND dialog, bool left, std::vector<POINT> points)
 {
     const UINT down = left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
     const WPARAM held = left ? MK_LBUTTON : MK_RBUTTON;
+    PointerAt(dialog, points.front());
     SendMessageW(dialog, down, held, MAKELPARAM(points.front().x, points.front().y));
-    for (size_t i = 1; i < points.size(); ++i)
+    for (size_t i = 1; i < points.size(); ++i) {
+        PointerAt(dialog, points[i]);
         SendMessageW(dialog, WM_MOUSEMOVE, held, MAKELPARAM(points[i].x, points[i].y));
+    }
     SendMessageW(dialog, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, MAKELPARAM(points.back().x, points.back().y));
 }
 
