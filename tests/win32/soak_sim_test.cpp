@@ -59,12 +59,6 @@ TEST_F(SoakTest, ChannelTableRoundsEndOnceAndLeaveNothingBehind)
         if (round == 0)
             start = CurrentResources();   // after the first round's one-time loads
     }
-    const ProcessResources end = CurrentResources();
-    printf("GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu\n", start.gdiObjects, end.gdiObjects,
-           start.userObjects, end.userObjects, start.handles, end.handles);
-    // A leak of one a round would be 149 more; a few allow for the system's own caches.
-    EXPECT_LE(end.gdiObjects, start.gdiObjects + 3);
-    EXPECT_LE(end.userObjects, start.userObjects + 3);
-    EXPECT_LE(end.handles, start.handles + 3);
+    ExpectNothingLeftBehind(start);
     EXPECT_EQ(SimulatorLog().size(), static_cast<size_t>(kRounds));   // each sent once
 }

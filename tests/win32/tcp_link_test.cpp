@@ -560,11 +560,6 @@ TEST_F(TcpLinkTest, ConnectionCyclesEndEveryCommandOnceAndLeaveNothingBehind)
         if (cycle == 0)
             start = CurrentResources();
     }
-    const ProcessResources end = CurrentResources();
-    printf("GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu\n", start.gdiObjects, end.gdiObjects,
-           start.userObjects, end.userObjects, start.handles, end.handles);
-    EXPECT_LE(end.gdiObjects, start.gdiObjects + 3);
-    EXPECT_LE(end.userObjects, start.userObjects + 3);
-    EXPECT_LE(end.handles, start.handles + 3);
+    ExpectNothingLeftBehind(start);
     EXPECT_EQ(SimulatorLog().size(), static_cast<size_t>(3 * kCycles));
 }

@@ -336,6 +336,16 @@ ProcessResources CurrentResources()
     return r;
 }
 
+void ExpectNothingLeftBehind(const ProcessResources& start)
+{
+    const ProcessResources end = CurrentResources();
+    printf("GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu\n", start.gdiObjects, end.gdiObjects,
+           start.userObjects, end.userObjects, start.handles, end.handles);
+    EXPECT_LE(end.gdiObjects, start.gdiObjects + 3);
+    EXPECT_LE(end.userObjects, start.userObjects + 3);
+    EXPECT_LE(end.handles, start.handles + 3);
+}
+
 SimulatorFaults ScenarioFaults()
 {
     SimulatorFaults faults;

@@ -91,6 +91,10 @@ struct ProcessResources {
     DWORD handles;
 };
 ProcessResources CurrentResources();
+// What the process holds now against `start`, taken after a soak's first
+// round: a leak of one a round would be a hundred more; a few allow for the
+// system's own caches.
+void ExpectNothingLeftBehind(const ProcessResources& start);
 
 // The faults the scenario's simulator plays (its options in
 // KVR_TEST_SIM_OPTIONS): every N-th command answered E3 (0 for none), no
