@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "sim/waker.h"
+#include "win32/link/serial_line_settings.h"
 
 // The COM port is opened for overlapped I/O and served by one worker thread,
 // which waits for received bytes and for write requests together and hands
@@ -194,31 +195,7 @@ SerialPort* OpenDeviceSerial(const std::string& device, std::string& error)
     }
     SetupComm(handle, 2000, 2000);
 
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    bool lineSet = false;
-    if (GetCommState(handle, &dcb)) {
-        dcb.BaudRate = CBR_9600;
-        dcb.ByteSize = 8;
-        dcb.Parity = EVENPARITY;
-        dcb.fParity = TRUE;
-        dcb.StopBits = ONESTOPBIT;
-        dcb.fBinary = TRUE;
-        // No hardware handshake, so that a three-wire cable works; the PC's
-        // XOFF is honoured.
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
-        dcb.fOutX = TRUE;
-        dcb.fInX = FALSE;
-        dcb.XonChar = 0x11;
-        dcb.XoffChar = 0x13;
-        dcb.fErrorChar = FALSE;
-        dcb.fNull = FALSE;
-        dcb.fAbortOnError = FALSE;
-        lineSet = SetCommState(handle, &dcb) != 0;
-    }
+    const bool lineSet = SetUnitLineSettings(handle, SerialHandshake::kXoffOnly);
     if (!lineSet) {
         // Some drivers (a pty under Wine) refuse parity; the simulator can
         // still serve the line with the settings it has.

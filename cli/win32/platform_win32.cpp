@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <io.h>
 
+#include "win32/link/serial_line_settings.h"
+
 // Overlapped, as the program's own serial link: a wait for received bytes
 // (WaitCommEvent) can then end after a time-out, and a wait that timed out is
 // kept for the next call rather than cancelled.
@@ -50,31 +52,8 @@ SerialPort* OpenSerialPort(const std::string& device, std::string& error)
         error = ErrorText("cannot open", device);
         return nullptr;
     }
-    DCB dcb;
-    memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(h, &dcb)) {
-        error = ErrorText("cannot read the line settings of", device);
-        CloseHandle(h);
-        return nullptr;
-    }
-    dcb.BaudRate = CBR_9600;
-    dcb.ByteSize = 8;
-    dcb.Parity = EVENPARITY;
-    dcb.fParity = FALSE;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
-    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-    dcb.fOutxCtsFlow = TRUE;
-    dcb.fOutX = TRUE;
-    dcb.fInX = TRUE;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    dcb.XonLim = 256;
-    dcb.XoffLim = 256;
     SetupComm(h, 2000, 2000);
-    if (!SetCommState(h, &dcb)) {
+    if (!SetUnitLineSettings(h, SerialHandshake::kHardwareAndXonXoff)) {
         error = ErrorText("cannot set 9600 8E1 on", device);
         CloseHandle(h);
         return nullptr;

@@ -9,6 +9,7 @@
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/send_path.h"
+#include "link/serial_line_settings.h"
 #include "link/serial_lines.h"
 #include "protocol/device_model.h"
 
@@ -211,25 +212,7 @@ void OpenSerialPort()
     if (!SetCommTimeouts(port, &timeouts))
         ShowError("Miss! Time Out Set");
 
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(port, &dcb);
-    dcb.BaudRate = CBR_9600;
-    dcb.ByteSize = 8;
-    dcb.Parity = EVENPARITY;
-    dcb.fParity = FALSE;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
-    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-    dcb.fOutxCtsFlow = TRUE;
-    dcb.fOutX = TRUE;
-    dcb.fInX = TRUE;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    dcb.XonLim = 256;
-    dcb.XoffLim = 256;
-    if (!SetCommState(port, &dcb))
+    if (!SetUnitLineSettings(port, SerialHandshake::kHardwareAndXonXoff))
         ShowError("Miss! Set Comm State");
 
     Port.reset(port);
