@@ -6,9 +6,11 @@
 #include "dialogs/glyph/glyph_editor_model.h"
 #include "dialogs/glyph/glyph_insert_model.h"
 #include "files/settings_operations.h"
+#include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
 #include "protocol/glyph.h"
 #include "test_support.h"
 
@@ -183,6 +185,45 @@ TEST_F(GlyphEditorTest, ReadAndRegisterTheSelectedSlotInEverySize)
     snprintf(GlyphEditor.sample, sizeof GlyphEditor.sample, "%s", "\x82\x60");
     EXPECT_FALSE(ReadGlyphSample());
     EXPECT_EQ(Sent.serialFrames.size(), 14u);
+}
+
+// A glyph reply is taken once, and only while its read is open; a read on
+// "Broadcast", which no unit answers, is refused before it is sent.
+TEST_F(GlyphEditorTest, AGlyphReplyBelongsToTheReadThatIsOpen)
+{
+    OpenGlyphEditor(kGlyphSmall);
+    SelectGlyphSlot(0);
+    const std::string reply = "FBMSA365" + Repeat("FF", 72) + "\r\n";
+    for (bool closeFirst : {false, true}) {
+        ResetTransaction();
+        memset(DeviceModel.GlyphBitmap, 0, sizeof DeviceModel.GlyphBitmap);
+        ASSERT_TRUE(ReadGlyphSlot());
+        if (closeFirst)
+            GlyphEditorClosed();
+        ParseSerialReply(DeviceModel, reply.c_str());
+        EXPECT_EQ(DeviceModel.GlyphBitmap[0], closeFirst ? 0 : 0xFF) << closeFirst;
+        EXPECT_EQ(TransactionState.replyStatus, closeFirst ? kReplyCommandError : kReplyGood) << closeFirst;
+        if (!closeFirst) {
+            // The same reply again answers nothing.
+            DeviceModel.GlyphBitmap[0] = 0;
+            ParseSerialReply(DeviceModel, reply.c_str());
+            EXPECT_EQ(DeviceModel.GlyphBitmap[0], 0);
+        }
+    }
+
+    ControlMode = kControlRs485;
+    SlaveAddress = kSlaveBroadcast;
+    ResetTransaction();
+    Messages = MessageLog();
+    const size_t sent = Sent.serialFrames.size();
+    EXPECT_FALSE(ReadGlyphSlot());
+    snprintf(GlyphEditor.sample, sizeof GlyphEditor.sample, "%s", "\x82\x60");
+    EXPECT_FALSE(ReadGlyphSample());
+    EXPECT_EQ(Sent.serialFrames.size(), sent);
+    ASSERT_EQ(Messages.shown.size(), 2u);
+    EXPECT_EQ(Messages.shown[0].text, "スレーブアドレスを「Broadcast」以外に設定してください。");
+    ASSERT_TRUE(RegisterGlyph());   // a glyph still goes to every unit at once
+    EXPECT_EQ(Sent.serialFrames.back().substr(0, 8), "FFGRS001");
 }
 
 TEST_F(GlyphEditorTest, TheKeptSlotIsSetBackIntoTheSizesSlots)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/dialog_selections.h"
+#include "app/main_commands.h"
 #include "dialogs/routing/channel_table_model.h"
 #include "files/glyph_file.h"
 #include "files/settings_operations.h"
@@ -199,17 +200,25 @@ void GlyphEditorClosed()
     GlyphEditor.path[0] = '\0';
     GlyphEditor.modified = false;
     GlyphEditor.pen = kPenUp;
+    // The read asked for is no longer open: a reply that still comes
+    // belongs to no request and is refused.
+    DeviceModel.RequestedGlyphCode[0] = '\0';
     ResetTransaction();
 }
 
+// No unit answers a broadcast: a read there could only pretend to succeed,
+// so it is refused before anything is sent. (A glyph may be sent to every
+// unit at once.)
 bool ReadGlyphSlot()
 {
-    return ReadyForSingleCommand() && SendGlyphReadSlot(DeviceModel, GlyphEditor.sizeType, DialogSelections.glyphSlot);
+    return ReadyForSingleCommand() && BroadcastGuardPasses() &&
+           SendGlyphReadSlot(DeviceModel, GlyphEditor.sizeType, DialogSelections.glyphSlot);
 }
 
 bool ReadGlyphSample()
 {
-    return ReadyForSingleCommand() && SendGlyphReadSample(DeviceModel, GlyphEditor.sizeType, GlyphEditor.sample);
+    return ReadyForSingleCommand() && BroadcastGuardPasses() &&
+           SendGlyphReadSample(DeviceModel, GlyphEditor.sizeType, GlyphEditor.sample);
 }
 
 bool RegisterGlyph()
