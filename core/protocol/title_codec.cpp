@@ -26,8 +26,10 @@ TitleCheck EncodeTitle(const char* title, uint16_t (&codes)[28])
         uint16_t sjis = 0x8140;   // the fill-up: full-width space
         if (static_cast<size_t>(2 * k) < length)
             sjis = static_cast<uint16_t>((bytes[2 * k] << 8) | bytes[2 * k + 1]);
+        if (sjis == kShiftJisAsterisk)
+            return kTitleAsterisk;
         // Codes above 7C7E would come back from the unit as blanks.
-        const uint16_t jis = sjis == kShiftJisAsterisk ? 0 : ShiftJisToJis(sjis);
+        const uint16_t jis = ShiftJisToJis(sjis);
         if (jis == 0 || jis > kJisHighestTitleCode)
             return kTitleNoJisCode;
         codes[k] = jis;

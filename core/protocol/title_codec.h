@@ -7,6 +7,7 @@ enum TitleCheck {
     kTitleOk = 0,
     kTitleBadLength,  // odd byte count or more than 56 bytes (half-width characters, too long)
     kTitleNoJisCode,  // a character the unit cannot show
+    kTitleAsterisk,   // a "＊", which the settings file cannot keep
 };
 
 // Fills the title up to 28 double-byte characters with full-width spaces and

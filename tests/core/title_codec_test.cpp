@@ -51,7 +51,7 @@ TEST(TitleCodec, EncodeAndDecodeAgreeOverTheWholeRange)
 TEST(TitleCodec, AnAsteriskAndTheTopCodesAreRefused)
 {
     uint16_t codes[28];
-    EXPECT_EQ(EncodeTitle("\x81\x96", codes), kTitleNoJisCode);   // ＊
+    EXPECT_EQ(EncodeTitle("\x81\x96", codes), kTitleAsterisk);   // ＊
     EXPECT_EQ(EncodeTitle("\xEF\x40", codes), kTitleNoJisCode);   // would be 7D21
     char slot[kTitleSlotBytes];
     DecodeTitle("23412176", 2, slot);                               // Ａ＊

@@ -54,6 +54,7 @@ TEST_F(TitleEditingTest, AllTitlesEndAtTheFirstRefusedChannel)
     StatusTimerTick();
     EXPECT_EQ(TickSequence(AllTitles, percent), kSequenceEnded);
     ASSERT_EQ(Messages.shown.size(), 2u);
-    EXPECT_EQ(Messages.shown[0].text, kTitleRefusedText);
+    // The "＊" is named with its own reason.
+    EXPECT_EQ(Messages.shown[0].text, kTitleAsteriskText);
     EXPECT_EQ(Messages.shown[1].text, "Command Error");
 }

@@ -2,6 +2,7 @@
 // their windows against the simulator on the serial link.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -71,9 +72,44 @@ TEST_F(TitleLayoutTest, ATitleTypedIntoTheEditGoesOutAndTooLongATextIsCut)
         Click(dialog, IDC_TABLE_SET);
         EXPECT_TRUE(WaitUntilAnswered());
         // 30 full-width characters: the edit keeps 28 (56 bytes).
+        const int beepsBefore = TitleEditBeeps;
         SetDlgItemTextW(dialog, IDC_TITLE_TEXT, std::wstring(30, L'漢').c_str());
         EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), std::wstring(28, L'漢'));
-        // "＊" cannot be kept: refused at once.
+        EXPECT_EQ(TitleEditBeeps, beepsBefore + 1);
+        // Into a full title: what the user typed or pasted is cut, never what
+        // was there, and the caret stands after what was kept of it.
+        HWND edit = GetDlgItem(dialog, IDC_TITLE_TEXT);
+        const std::wstring full = L"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ０１";
+        const std::wstring roomForOne = full.substr(0, 27);
+        struct Case {
+            const wchar_t* what;
+            std::wstring title;
+            DWORD from, to;
+            const wchar_t* insertion;
+            std::wstring kept;
+            DWORD caret;
+        };
+        const Case cases[] = {
+            {L"typed in the middle", full, 5, 5, L"Ｘ", full, 5},
+            {L"pasted at the start", roomForOne, 0, 0, L"ＸＹＺ", L"Ｘ" + roomForOne, 1},
+            {L"pasted over a selection", full, 2, 4, L"ＸＹＺ", full.substr(0, 2) + L"ＸＹ" + full.substr(4), 4},
+        };
+        for (const Case& c : cases) {
+            SetDlgItemTextW(dialog, IDC_TITLE_TEXT, c.title.c_str());
+            const int beeps = TitleEditBeeps;
+            SendMessageW(edit, EM_SETSEL, c.from, c.to);
+            if (wcslen(c.insertion) == 1)
+                SendMessageW(edit, WM_CHAR, c.insertion[0], 0);
+            else
+                SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.insertion));
+            EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), c.kept) << c.what;
+            DWORD start = 0, end = 0;
+            SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            EXPECT_EQ(start, c.caret) << c.what;
+            EXPECT_EQ(end, c.caret) << c.what;
+            EXPECT_EQ(TitleEditBeeps, beeps + 1) << c.what;
+        }
+        // "＊" cannot be kept: refused at once, with its own message.
         SetDlgItemTextW(dialog, IDC_TITLE_TEXT, L"Ａ＊");
         EXPECT_EQ(Text(dialog, IDC_TITLE_TEXT), L"Ａ");
         PostMessageW(dialog, WM_COMMAND, IDC_TABLE_CLOSE, 0);
@@ -84,5 +120,5 @@ TEST_F(TitleLayoutTest, ATitleTypedIntoTheEditGoesOutAndTooLongATextIsCut)
     EXPECT_EQ(SimulatorLog(), std::vector<std::string>{title});
     EXPECT_STREQ(DeviceModel.TitleText[1], "\x82\x60");
     ASSERT_EQ(RecordedMessages.size(), 1u);
-    EXPECT_EQ(RecordedMessages[0].text, "ＪＩＳ第１水準,第２水準以外の字が選択されてます");
+    EXPECT_EQ(RecordedMessages[0].text, "「＊」はタイトルに使えません。設定ファイルに保存できない文字です。");
 }

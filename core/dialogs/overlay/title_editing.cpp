@@ -10,6 +10,7 @@
 #include "protocol/device_model.h"
 
 const char* const kTitleRefusedText = "ＪＩＳ第１水準,第２水準以外の字が選択されてます";
+const char* const kTitleAsteriskText = "「＊」はタイトルに使えません。設定ファイルに保存できない文字です。";
 
 namespace {
 
@@ -17,11 +18,12 @@ namespace {
 // error path ("Command Error", no "Success").
 bool SendChannelTitle(int channel, bool inSequence)
 {
-    if (SendTitle(DeviceModel, channel) == kTitleOk)
+    const TitleCheck check = SendTitle(DeviceModel, channel);
+    if (check == kTitleOk)
         return true;
     if (inSequence)
         TransactionState.replyStatus = kReplyCommandError;
-    ShowWarning(kTitleRefusedText);
+    ShowWarning(check == kTitleAsterisk ? kTitleAsteriskText : kTitleRefusedText);
     return false;
 }
 

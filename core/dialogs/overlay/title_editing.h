@@ -19,5 +19,6 @@ void OpenTitles();
 // dialog is filling its controls.
 void StoreTitleText(int channel, const char* text, bool initialising);
 
-// The message of a refused title.
+// The message of a refused title, and of a title refused for its "＊".
 extern const char* const kTitleRefusedText;
+extern const char* const kTitleAsteriskText;
