@@ -16,6 +16,7 @@
 #include "dialogs/unit/password.h"
 #include "dialogs/unit/unit_network.h"
 #include "files/settings_file.h"
+#include "link/tcp_state.h"
 #include "protocol/command_builder.h"
 #include "resources/resource.h"
 #include "serial_sim_fixture.h"
@@ -214,6 +215,15 @@ TEST_F(UnitFormsTest, UnitNetworkReadFillsTheDialogFromTheUnit)
     bool locked = false;
     int highestProgress = 0;
     DWORD milliseconds = 0;
+    // At the closing message the read values are shown and the controls
+    // still locked; they come back after it.
+    static bool lockedAtSuccess = false;
+    WhenRecorded = [](const RecordedMessage& message) {
+        lockedAtSuccess = message.text == "読み込みが完了しました" &&
+                          !IsWindowEnabled(GetDlgItem(OpenDialog, IDC_UNIT_CLOSE)) &&
+                          !IsWindowEnabled(GetDlgItem(OpenDialog, IDC_UNIT_READ)) &&
+                          Text(OpenDialog, IDC_UNIT_SOURCE_PORT) == L"04001";
+    };
     Drive(RunUnitNetworkDialog, IDC_UNIT_CLOSE, [&](HWND dialog) {
         const DWORD start = GetTickCount();
         Click(dialog, IDC_UNIT_READ);
@@ -226,6 +236,8 @@ TEST_F(UnitFormsTest, UnitNetworkReadFillsTheDialogFromTheUnit)
             Sleep(20);
         }
         milliseconds = GetTickCount() - start;
+        EXPECT_TRUE(WaitUntil([&] { return Enabled(dialog, IDC_UNIT_CLOSE); }, 2000));
+        EXPECT_TRUE(lockedAtSuccess);
         EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_UNIT_PROGRESS, PBM_GETPOS, 0, 0), 0);
         EXPECT_TRUE(Enabled(dialog, IDC_UNIT_READ));
         EXPECT_TRUE(Enabled(dialog, IDC_UNIT_CLOSE));
@@ -277,6 +289,13 @@ TEST_F(UnitFormsTest, UnitNetworkRefusedOnTcpAndItsReadOnBroadcast)
         EXPECT_EQ(RecordedMessages.back().text, "スレーブアドレスを「Broadcast」以外に設定してください。");
         EXPECT_TRUE(Enabled(dialog, IDC_UNIT_CLOSE));
         Sleep(500);
+        // A late dialog-side reply is never applied to this dialog's settings.
+        const char reply[] = "EIA010.000.000.001\r\n";
+        memcpy(ReceiveBuffer, reply, sizeof reply);
+        ReceivedByteCount = static_cast<int>(sizeof reply - 1);
+        SendMessageW(dialog, WM_DEVICE_REPLY, 1, 0);
+        EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
     });
     EXPECT_TRUE(SimulatorLog().empty());
+    EXPECT_EQ(DeviceModel.UnitNetwork.ipAddress[0], 192);
 }

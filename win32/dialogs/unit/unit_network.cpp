@@ -150,6 +150,7 @@ bool Message(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         RefreshControls(dialog, kFields);
         ShowReported(dialog);
         ShowMessage({"読み込みが完了しました", "接続成功", kIconNone, kButtonsOk, false, kOwnerNone});
+        FinishSequenceDisplay(Read);
     }
     return true;
 }
@@ -158,6 +159,10 @@ const ModalDialog kDialog = {
     .templateId = IDD_UNIT_NETWORK,
     .title = L"プロトコルの設定",
     .closeId = IDC_UNIT_CLOSE,
+    // Everything this dialog sends goes out on the serial port and is
+    // answered through the serial entry. Text that reaches it as a TCP reply
+    // belongs to no request of its own and is dropped.
+    .takesReplies = false,
     .handlers = {.start = Start, .command = Command, .close = Close, .message = Message},
 };
 
