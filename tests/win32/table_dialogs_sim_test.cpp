@@ -115,15 +115,29 @@ TEST_F(TableDialogsTest, AllPatternsSequence)
 {
     std::set<std::wstring> percents;
     bool lockedWhileRunning = false;
+    // The closing message comes while the dialog still shows the run; the
+    // controls come back after it.
+    static bool lockedAtSuccess = false;
+    WhenRecorded = [](const RecordedMessage& message) {
+        lockedAtSuccess = message.text == "Success" && !IsWindowEnabled(GetDlgItem(OpenDialog, IDC_TABLE_CLOSE)) &&
+                          Text(OpenDialog, IDC_TABLE_SEQUENCE) == L"キャンセル";
+    };
     Drive(RunDisplayPatternDialog, [&](HWND dialog) {
         Click(dialog, IDC_TABLE_SEQUENCE);
         EXPECT_EQ(Text(dialog, IDC_TABLE_SEQUENCE), L"キャンセル");
-        lockedWhileRunning = !IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)) &&
-                             !IsWindowEnabled(GetDlgItem(dialog, IDC_PATTERN_LIST));
+        // Every control that edits, sends or ends is locked while it runs;
+        // only the button that cancels stays.
+        lockedWhileRunning = IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_SEQUENCE)) &&
+                             (GetMenuState(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+        for (int id : {IDC_TABLE_CHANNEL_LIST, IDC_TABLE_VALUE_LIST, IDC_TABLE_SAME_LIST, IDC_TABLE_SET,
+                       IDC_TABLE_SET_ALL, IDC_TABLE_CLOSE, IDC_TABLE_SLAVE_LIST, IDC_PATTERN_LIST, IDC_PATTERN_SWITCH})
+            lockedWhileRunning = lockedWhileRunning && !IsWindowEnabled(GetDlgItem(dialog, id));
         for (int waited = 0; waited < 30000 && !WasShown("Success"); waited += 20) {
             percents.insert(Text(dialog, IDC_TABLE_PERCENT));
             Sleep(20);
         }
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)) != FALSE; }, 2000));
+        EXPECT_TRUE(lockedAtSuccess);
         EXPECT_EQ(Text(dialog, IDC_TABLE_SEQUENCE), L"全パターン設定");
         EXPECT_EQ(Text(dialog, IDC_TABLE_PERCENT), L"");
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TABLE_CLOSE)));

@@ -33,8 +33,13 @@ struct RunSeen {
     std::set<std::wstring> percents;
     int highestProgress = 0;
     bool lockedWhileRunning = false;
+    // At the closing message the dialog still showed the run: the controls
+    // come back after it.
+    bool lockedAtSuccess = false;
     DWORD milliseconds = 0;
 };
+
+bool LockedAtSuccess = false;
 
 // Presses the run's button and watches it until `done` (the dialog ends
 // itself after success), ticking the main window's status timer as the
@@ -42,6 +47,12 @@ struct RunSeen {
 void Watch(HWND dialog, RunSeen& seen, const std::function<bool()>& done, int limitMs)
 {
     const DWORD start = GetTickCount();
+    LockedAtSuccess = false;
+    WhenRecorded = [](const RecordedMessage& message) {
+        if (message.caption == "接続成功")
+            LockedAtSuccess = !IsWindowEnabled(GetDlgItem(OpenDialog, IDC_TRANSFER_CLOSE)) &&
+                              Text(OpenDialog, IDC_TRANSFER_START) == L"キャンセル";
+    };
     Click(dialog, IDC_TRANSFER_START);
     EXPECT_EQ(Text(dialog, IDC_TRANSFER_START), L"キャンセル");
     seen.lockedWhileRunning = !IsWindowEnabled(GetDlgItem(dialog, IDC_TRANSFER_CLOSE)) &&
@@ -56,6 +67,7 @@ void Watch(HWND dialog, RunSeen& seen, const std::function<bool()>& done, int li
         }
     }
     seen.milliseconds = GetTickCount() - start;
+    seen.lockedAtSuccess = LockedAtSuccess;
 }
 
 // Runs read all or set all to its success: the dialog ends itself.
@@ -69,6 +81,7 @@ RunSeen RunToSuccess(void (*run)(HWND), const char* doneText, int limitMs)
             PostMessageW(dialog, WM_COMMAND, IDC_TRANSFER_CLOSE, 0);
     }, limitMs + 5000));
     EXPECT_TRUE(WasShown(doneText));
+    EXPECT_TRUE(seen.lockedAtSuccess);
     return seen;
 }
 
@@ -143,6 +156,7 @@ TEST_F(TransferDialogsTest, ReadAllFillsTheModelFromTheUnitAndASaveWritesIt)
         WaitUntilGone(dialog);
     }, 40000));
     EXPECT_TRUE(seen.lockedWhileRunning);
+    EXPECT_TRUE(seen.lockedAtSuccess);
     EXPECT_EQ(seen.highestProgress, 66);
     EXPECT_EQ(seen.percents.count(L"0"), 1u);
     EXPECT_EQ(seen.percents.count(L"100"), 1u);

@@ -229,16 +229,20 @@ std::wstring Wide(const char* utf8)
 }
 
 std::vector<RecordedMessage> RecordedMessages;
+void (*WhenRecorded)(const RecordedMessage& message) = nullptr;
 
 static int Record(const MessageRequest& request)
 {
     RecordedMessages.push_back({request.text, request.caption, request.icon});
+    if (WhenRecorded)
+        WhenRecorded(RecordedMessages.back());
     return request.buttons == kButtonsYesNo ? kAnswerNo : kAnswerOk;
 }
 
 void RecordMessageBoxes()
 {
     RecordedMessages.clear();
+    WhenRecorded = nullptr;
     MessageSink = Record;
 }
 

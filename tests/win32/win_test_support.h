@@ -122,6 +122,10 @@ struct RecordedMessage {
     int icon;
 };
 extern std::vector<RecordedMessage> RecordedMessages;
+// Called with each message as it is recorded, on the thread that shows it:
+// a test looks at the program's state at the moment of a box. Cleared by
+// RecordMessageBoxes.
+extern void (*WhenRecorded)(const RecordedMessage& message);
 // From now on every message box is recorded (a Yes/No box is answered No).
 void RecordMessageBoxes();
 // A message box with this text was recorded.

@@ -54,11 +54,15 @@ void Start(SequenceDisplay& display)
     StartSequence(steps);
 }
 
-// The sequence is over, however it ended: the dialog is as before the start.
-void End(const SequenceDisplay& display)
+void Stop(const SequenceDisplay& display)
 {
     KillTimer(display.dialog, static_cast<UINT_PTR>(display.steps->timerId));
     SetProgress(display, PBM_SETPOS, 0, 0);
+}
+
+// The sequence is over, however it ended: the dialog is as before the start.
+void Restore(const SequenceDisplay& display)
+{
     Lock(display, false);
     if (!display.controls.keepsPercent)
         SetPercent(display, L"");
@@ -68,6 +72,11 @@ void End(const SequenceDisplay& display)
 }
 
 } // namespace
+
+void FinishSequenceDisplay(const SequenceDisplay& display)
+{
+    Restore(display);
+}
 
 bool SequenceDisplayRunning(const SequenceDisplay& display)
 {
@@ -82,7 +91,8 @@ void PressSequenceButton(SequenceDisplay& display)
         KillTimer(display.dialog, static_cast<UINT_PTR>(display.steps->timerId));
         ShowMessage({"中止しました", "キャンセル", kIconError, kButtonsOk, false, kOwnerNone});
         EndCancel();
-        End(display);
+        Stop(display);
+        Restore(display);
         return;
     }
     if (!TransactionState.busy)
@@ -102,8 +112,13 @@ SequenceTick SequenceDisplayTick(SequenceDisplay& display)
         break;
     }
     case kSequenceSucceeded:
+        // The controls come back after the caller's closing message, so that
+        // no idle dialog stands behind a box that says the work is done.
+        Stop(display);
+        break;
     case kSequenceEnded:
-        End(display);
+        Stop(display);
+        Restore(display);
         break;
     case kSequenceWaiting:
         break;

@@ -40,6 +40,9 @@ bool SequenceDisplayRunning(const SequenceDisplay& display);
 // command is under way, and always when it cannot be cancelled).
 void PressSequenceButton(SequenceDisplay& display);
 
-// One tick of the sequence's timer. On kSequenceSucceeded the controls are
-// already restored and the caller shows its success message.
+// One tick of the sequence's timer. On kSequenceSucceeded the timer is
+// stopped but the controls are still locked: the caller shows its closing
+// message, then calls FinishSequenceDisplay. On any other end they are
+// restored at once.
 SequenceTick SequenceDisplayTick(SequenceDisplay& display);
+void FinishSequenceDisplay(const SequenceDisplay& display);

@@ -134,8 +134,10 @@ bool FlagButton(const ChannelTable& table, int id, int& flag, int& on)
 
 void SequenceTimer(TableFrame& frame)
 {
-    if (SequenceDisplayTick(frame.sequence) == kSequenceSucceeded)
+    if (SequenceDisplayTick(frame.sequence) == kSequenceSucceeded) {
         ShowMessage({"Success", "接続成功", kIconNone, kButtonsOk, false, kOwnerNone});
+        FinishSequenceDisplay(frame.sequence);
+    }
 }
 
 void Close(HWND dialog)

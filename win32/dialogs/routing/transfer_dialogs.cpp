@@ -79,6 +79,7 @@ bool Message(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         if (run.kind->succeeded)
             run.kind->succeeded();
         ShowMessage({run.kind->doneText, "接続成功", kIconNone, kButtonsOk, false, kOwnerNone});
+        FinishSequenceDisplay(run.display);
         EndModalDialog(dialog, IDOK);
     }
     return true;
