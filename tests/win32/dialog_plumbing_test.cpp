@@ -14,6 +14,8 @@
 #include "common/controls.h"
 #include "common/dialog.h"
 #include "common/dpi_scaling.h"
+#include "dialogs/routing/io_status.h"
+#include "link/link_state.h"
 #include "files/settings_file.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
@@ -180,5 +182,30 @@ TEST(ModalRunner, APieceOfATcpReplyStaysInItsDialog)
     RunModalDialog(nullptr, dialog);
     EXPECT_EQ(statusInDialog, kReplyGood);
     EXPECT_EQ(StatusOfGo(), kReplyGood);
+    ResetTransaction();
+}
+
+// The status window's flag speaks of a window that exists: when the window
+// cannot be made, the flag is never left set, so that an error reported
+// later cannot close some other dialog in its place.
+TEST(IoStatusWindowFlag, SetOnlyWhileTheWindowIsUp)
+{
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    DestroyWindow(gone);
+    IoStatusWindowOpen = 0;
+    RunIoStatusWindow(gone);   // no owner to make the window under
+    EXPECT_EQ(IoStatusWindowOpen, 0);
+    EXPECT_EQ(OpenDialog, nullptr);
+
+    static int openWhileUp = -1;
+    WindowWatcher watcher(L"#32770", L"入出力の状態  ", [](HWND window) {
+        openWhileUp = IoStatusWindowOpen;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    RunIoStatusWindow(nullptr);
+    EXPECT_TRUE(watcher.found());
+    EXPECT_EQ(openWhileUp, 1);
+    EXPECT_EQ(IoStatusWindowOpen, 0);
     ResetTransaction();
 }

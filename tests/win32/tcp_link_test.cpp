@@ -441,6 +441,32 @@ TEST_F(TcpLinkTest, StatusWindowPollsAreAnsweredThroughTheWindow)
     EXPECT_TRUE(RecordedMessages.empty());
 }
 
+// The unit of this scenario hangs up after two polls: the third fails, and
+// the status window that polled through the link closes by itself.
+TEST_F(TcpLinkTest, StatusWindowClosesWhenTheLinkFailsUnderIt)
+{
+    ConnectAsClient({127, 0, 0, 1});
+    ASSERT_TRUE(PumpUntil([] { return TcpConnected == 1; }, 5000));
+    RecordedMessages.clear();
+    InstallMainWindowServices();   // the program's way to close the open dialog
+    static bool closedByItself = false;
+    {
+        WindowWatcher watcher(L"#32770", L"入出力の状態  ", [](HWND window) {
+            closedByItself = WaitUntil([window] { return !IsWindow(window); }, 10000);
+            if (!closedByItself)
+                PostMessageW(window, WM_CLOSE, 0, 0);
+        });
+        RunIoStatusWindow(nullptr);
+        EXPECT_TRUE(watcher.found());
+    }   // the watcher has seen the window go
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(IoStatusWindowOpen, 0);
+    // The failed poll is told, as a send that failed or found no connection
+    // (whichever the hang-up reached first).
+    EXPECT_TRUE(WasShown("Socket 送信") || WasShown("Socket が接続されていません"));
+    EXPECT_EQ(SimulatorLog().size(), 2u);
+}
+
 // Each event changes the link before its box, whose message loop may handle
 // further events; an event of a socket the link has closed is dropped.
 TEST_F(TcpLinkTest, SocketEventsChangeTheLinkBeforeTheirBox)

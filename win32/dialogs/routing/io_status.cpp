@@ -162,6 +162,9 @@ void Start(HWND dialog)
     StatusWindow = dialog;
     SetIoStatusNotify(PostDrawRequest);
     SetTimer(dialog, kIoStatusTimerId, kIoStatusPeriodMs, nullptr);
+    // Only now is there a window for the flag to speak of: the main window's
+    // error handling closes the open dialog while it is set.
+    IoStatusWindowOpen = 1;
 }
 
 void Close(HWND dialog)
@@ -199,6 +202,10 @@ void RunIoStatusWindow(HWND owner)
         .caption = kCaptionWithoutPath,
         .handlers = {.start = Start, .close = Close, .message = Message},
     };
-    IoStatusWindowOpen = 1;
     RunModalDialog(owner, kWindow);
+    // Whichever way the window ended, or when it could not be made at all,
+    // nothing may go on taking it for open.
+    if (IoStatusWindowOpen || StatusWindow)
+        CloseIoStatus();
+    StatusWindow = nullptr;
 }
