@@ -477,6 +477,11 @@ TEST_F(CommandBuilderTest, ReadCommandsAndSequences)
     m.CurrentDisplayPattern = kFreePattern;
     SendSetAllStep(m, 1);
     EXPECT_EQ(Next(), "OPFR\r\n");
+    // On FREE, step 2 sends the free layout's sources, not pattern 7's.
+    for (int output = 0; output < kOutputCount; ++output)
+        m.DisplayPatternTable[kFreePattern][output] = output == 2 ? 64 + 4 : 15 - output;
+    SendSetAllStep(m, 2);
+    EXPECT_EQ(Next(), "OSI16I15S05I13I12I11I10I09I08I07I06I05I04I03I02I01\r\n");
 
     SendStatusPollStep(m, 0);
     EXPECT_EQ(Next(), "ROS\r\n");

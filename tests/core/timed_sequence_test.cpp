@@ -2,7 +2,11 @@
 #include <vector>
 
 #include "app/status_timer.h"
+#include "dialogs/overlay/title_editing.h"
+#include "dialogs/routing/io_status_view.h"
+#include "dialogs/routing/routing_tables.h"
 #include "dialogs/routing/settings_transfer.h"
+#include "dialogs/unit/unit_forms.h"
 #include "dialogs/routing/timed_sequence.h"
 #include "link/link_state.h"
 #include "link/transaction.h"
@@ -171,4 +175,36 @@ TEST_F(TimedSequenceTest, ReadAllStopsAtAReplyThatFailsItsCheckAndKeepsTheEarlie
     EXPECT_EQ(DeviceModel.CurrentDisplayPattern, 6);
     EXPECT_EQ(DeviceModel.DisplayPatternTable[0][15], 4);
     EXPECT_EQ(DeviceModel.DisplayPatternTable[1][0], untouched);
+}
+
+// Every timer of the program: its id, period and length as the unit's
+// pacing and the dialogs' own-sequence test (the ids differ) rely on them.
+TEST(TimerTable, IdsAndPeriodsAreFixedAndDistinct)
+{
+    struct Timer {
+        const char* name;
+        int id, periodMs, length;
+        int wantId, wantPeriodMs, wantLength;
+    };
+    const Timer timers[] = {
+        {"status", kStatusTimerId, kStatusTimerPeriodMs, 0, 1, 190, 0},
+        {"read all", ReadAllSettings.timerId, ReadAllSettings.periodMs, ReadAllSettings.length, 2, 300, 66},
+        {"set all", SetAllSettings.timerId, SetAllSettings.periodMs, SetAllSettings.length, 3, 400, 67},
+        {"all display patterns", AllDisplayPatterns.timerId, AllDisplayPatterns.periodMs, AllDisplayPatterns.length,
+         4, 400, 32},
+        {"all auto-switch patterns", AllAutoSwitchPatterns.timerId, AllAutoSwitchPatterns.periodMs,
+         AllAutoSwitchPatterns.length, 6, 400, 32},
+        {"all titles", AllTitles.timerId, AllTitles.periodMs, 0, 7, 400, 0},
+        {"status window poll", kIoStatusTimerId, kIoStatusPeriodMs, 0, 10, 500, 0},
+        {"unit network read", UnitNetworkRead.timerId, UnitNetworkRead.periodMs, UnitNetworkRead.length, 12, 200, 11},
+    };
+    std::vector<int> ids;
+    for (const Timer& t : timers) {
+        EXPECT_EQ(t.id, t.wantId) << t.name;
+        EXPECT_EQ(t.periodMs, t.wantPeriodMs) << t.name;
+        EXPECT_EQ(t.length, t.wantLength) << t.name;
+        for (int id : ids)
+            EXPECT_NE(id, t.id) << t.name;
+        ids.push_back(t.id);
+    }
 }

@@ -80,8 +80,6 @@ TEST_F(UnitFormsTest, UnitNetworkCommandsGoToTheSerialPortEvenOnTcp)
     EXPECT_TRUE(UnitNetworkRead.sendStep(11));
     EXPECT_EQ(Sent.serialFrames, (std::vector<std::string>{"EKAOF\r\n", "RVN\r\n"}));
     EXPECT_TRUE(Sent.tcpCommands.empty());
-    EXPECT_EQ(UnitNetworkRead.timerId, 12);
-    EXPECT_EQ(UnitNetworkRead.periodMs, 200);
     EXPECT_EQ(UnitNetworkRead.length, 11);
 }
 

@@ -19,6 +19,7 @@
 #include "dialogs/routing/display_pattern.h"
 #include "dialogs/routing/transfer_dialogs.h"
 #include "dialogs/routing/io_status.h"
+#include "dialogs/routing/io_status_view.h"
 #include "dialogs/routing/video_output.h"
 #include "dialogs/unit/alarm_settings.h"
 #include "dialogs/unit/password.h"
@@ -38,12 +39,10 @@ HWND OpenDialog = nullptr;
 
 namespace {
 
-constexpr UINT_PTR kStatusPollTimerId = 10;
-
 void StopStatusPolling()
 {
     if (OpenDialog)
-        KillTimer(OpenDialog, kStatusPollTimerId);
+        KillTimer(OpenDialog, kIoStatusTimerId);
 }
 
 void CloseOpenDialog()
