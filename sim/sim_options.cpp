@@ -233,7 +233,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
             if (strlen(value) != 4)
                 return bad("exactly four characters, such as 1.00");
             for (const char* p = value; *p; ++p)
-                if (*p < 0x21 || *p > 0x7E)
+                if (*p < 0x20 || *p > 0x7E)
                     return bad("printable characters");
             memcpy(o.firmwareVersion, value, 5);
         } else if (option == "--no-reply") {

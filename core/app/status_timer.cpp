@@ -57,9 +57,12 @@ void StatusTimerTick()
 
     // The receive thread may clear the counter at any moment (the reply came):
     // count only while it still holds what we read, so that a reply arriving
-    // during the tick is never turned back into a wait.
+    // during the tick is never turned back into a wait. The tick that gives
+    // up takes the counter to 0 in the same step: the reply and the time-out
+    // each take the command from there, so only one of them ends it.
     int32_t ticks = TransactionState.replyWait;
-    while (ticks != 0 && !TransactionState.replyWait.compare_exchange_weak(ticks, ticks + 1)) {
+    while (ticks != 0 && !TransactionState.replyWait.compare_exchange_weak(
+                             ticks, ticks + 1 > kReplyTimeoutTicks ? 0 : ticks + 1)) {
     }
     if (ticks != 0) {
         if (ticks + 1 > kReplyTimeoutTicks) {

@@ -345,6 +345,7 @@ bool HandleFbm(DeviceModelData& model, const Line& line)
         return false;
     for (int i = 0; i < bytes; ++i)
         model.GlyphBitmap[i] = static_cast<unsigned char>(ParseHex(line.text + 8 + 2 * i, 2));
+    model.RequestedGlyphCode[0] = '\0';   // answered: a second copy answers nothing
     CallHook(GlyphRepaintHook);
     return true;
 }
@@ -448,10 +449,17 @@ bool IsMacAddress(const char* text)
     return true;
 }
 
-// "d.dd", as the version is shown.
+// Four characters as the unit sends them. Units report "1.00" as well as
+// "1.0A" or "V1.1", so any printable ASCII is kept; a control character or a
+// byte of another code page is not a version and is refused.
 bool IsFirmwareVersion(const char* text)
 {
-    return IsDecimalDigits(text, 1) && text[1] == '.' && IsDecimalDigits(text + 2, 2);
+    for (int i = 0; i < 4; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
 }
 
 bool HandleEma(DeviceModelData& model, const Line& line)
@@ -556,11 +564,6 @@ int HandlerStatus(DeviceModelData& model, Handler handler, const Line& line)
     return handler(model, line) ? kReplyGood : kReplyCommandError;
 }
 
-void RunHandler(DeviceModelData& model, TransactionStateRecord& transaction, Handler handler, const Line& line)
-{
-    transaction.replyStatus = HandlerStatus(model, handler, line);
-}
-
 // The status words and their reply status; 0 when the line is none of them.
 int StatusWordOf(const Line& line)
 {
@@ -619,44 +622,60 @@ int DialogLineStatus(DeviceModelData& model, const DialogReplyLine& pending)
     return StatusWordOf(line);
 }
 
+// What one serial line comes to: its reply status, and whether it completes
+// the outstanding command. A data reply that passes its checks is stored.
+int SerialLineStatus(DeviceModelData& model, int rs485Address, bool outstanding, const char* text, bool& completes)
+{
+    Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
+    completes = false;
+    if (line.length > kMaxReplyLineLength)
+        return kReplyCommandError;   // more than the line buffers hold: nothing in it can be trusted
+    if (rs485Address != kNoAddressPrefix) {
+        char address[2];
+        FormatTwoDigits(rs485Address, address);
+        if (line.length >= 2 && line.text[0] == address[0] && line.text[1] == address[1]) {
+            line.text += 2;
+            line.length -= 2;
+        }
+    }
+    if (const int word = StatusWordOf(line))
+        return word;
+    if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && outstanding) {
+        completes = true;
+        return kReplyGood;
+    }
+    Handler handler = FindHandler(line, false);
+    const int status = handler ? HandlerStatus(model, handler, line) : kReplyCommandError;
+    completes = status == kReplyGood && outstanding;
+    return status;
+}
+
+// Runs on the serial receive thread while the user-interface thread's timers
+// read the same transaction. The reply is published so that a reader never
+// sees it half-written: the reply-wait counter is taken first, which decides
+// between this reply and the time-out (whichever takes it ends the command),
+// then the status and completion are stored, and the busy flag is cleared
+// last. A reader that sees busy clear sees everything before it.
+void PublishSerialReply(TransactionStateRecord& transaction, bool outstanding, int status, bool completes)
+{
+    if (outstanding && transaction.replyWait.exchange(0) == 0)
+        return;   // the time-out ended this command already, and reports it
+    transaction.replyStatus = status;
+    if (completes)
+        SetCompletionFromPhase(transaction);
+    transaction.replyWait = 0;
+    transaction.busy.store(0, std::memory_order_release);
+}
+
 } // namespace
 
 void ParseSerialReply(DeviceModelData& model, TransactionStateRecord& transaction, int rs485Address,
                       const char* text)
 {
-    Line line{text, static_cast<int>(strnlen(text, kReplyLineBytes))};
-
-    if (line.length > kMaxReplyLineLength) {
-        // More than the line buffers hold: nothing in it can be trusted.
-        transaction.replyStatus = kReplyCommandError;
-    } else {
-        if (rs485Address != kNoAddressPrefix) {
-            char address[2];
-            FormatTwoDigits(rs485Address, address);
-            if (line.length >= 2 && line.text[0] == address[0] && line.text[1] == address[1]) {
-                line.text += 2;
-                line.length -= 2;
-            }
-        }
-
-        const int status = StatusWordOf(line);
-        if (status != 0) {
-            transaction.replyStatus = status;
-        } else if (line.length == 4 && memcmp(line.text, "GO\r\n", 4) == 0 && transaction.busy) {
-            transaction.replyStatus = kReplyGood;
-            SetCompletionFromPhase(transaction);
-        } else {
-            Handler handler = FindHandler(line, false);
-            if (handler)
-                RunHandler(model, transaction, handler, line);
-            else
-                transaction.replyStatus = kReplyCommandError;
-            CompleteIfGood(transaction);
-        }
-    }
-
-    transaction.replyWait = 0;
-    transaction.busy = 0;
+    const bool outstanding = transaction.busy != 0;
+    bool completes = false;
+    const int status = SerialLineStatus(model, rs485Address, outstanding, text, completes);
+    PublishSerialReply(transaction, outstanding, status, completes);
 }
 
 int ProgramReplyAddress()
@@ -671,9 +690,7 @@ void ParseSerialReply(DeviceModelData& model, const char* text)
 
 void RejectSerialReply(TransactionStateRecord& transaction)
 {
-    transaction.replyStatus = kReplyCommandError;
-    transaction.replyWait = 0;
-    transaction.busy = 0;
+    PublishSerialReply(transaction, transaction.busy != 0, kReplyCommandError, false);
 }
 
 void RejectSerialReply()

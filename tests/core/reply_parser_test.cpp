@@ -354,6 +354,8 @@ TEST_F(ReplyParserTest, GlyphData)
     EXPECT_EQ(m.GlyphBitmap[0], 0x80);
     EXPECT_EQ(m.GlyphBitmap[71], 0x0F);
     EXPECT_EQ(RedrawCalls, 1);
+    EXPECT_EQ(m.RequestedGlyphCode[0], '\0');   // answered: the read is no longer open
+    strcpy(m.RequestedGlyphCode, "A365");
     // A well-formed reply of another size than the request.
     ExpectRefusedEverywhere("FBMLA365" + Repeat("FF", 288) + "\r\n");
     EXPECT_EQ(m.GlyphBitmap[72], 0x00);
@@ -362,10 +364,12 @@ TEST_F(ReplyParserTest, GlyphData)
     EXPECT_EQ(Serial("FBMLA365" + Repeat("FF", 288) + "\r\n"), kReplyGood);
     EXPECT_EQ(m.GlyphBitmap[287], 0xFF);
     m.RequestedGlyphSize = 'M';
+    strcpy(m.RequestedGlyphCode, "A365");
     EXPECT_EQ(Serial("FBMMA365" + Repeat("11", 128) + "\r\n"), kReplyGood);
     EXPECT_EQ(m.GlyphBitmap[127], 0x11);
     EXPECT_EQ(m.GlyphBitmap[128], 0xFF);
     m.RequestedGlyphSize = 'S';
+    strcpy(m.RequestedGlyphCode, "A365");
 
     ExpectRefusedEverywhere("FBMSA366" + Repeat("00", 72) + "\r\n");   // not what was asked
     ExpectRefusedEverywhere("FBMSA365" + Repeat("00", 71) + "\r\n");
@@ -482,9 +486,19 @@ TEST_F(ReplyParserTest, IdentificationDiffersBetweenTheEntries)
     EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "1.23");
     EXPECT_EQ(Serial("KVR-2840E ver1.23\r\n"), kReplyCommandError);
     EXPECT_EQ(Serial("VN KVR-2840E v1.50\r\n"), kReplyCommandError);
-    for (const char* bad : {"KVR-2840E ver.abcd\r\n", "KVR-2840E ver.1,23\r\n", "KVR-2840E ver.12.3\r\n"})
+    // Any four printable ASCII characters are a version, kept as sent.
+    for (const char* version : {"1.0A", "V1.1", "abcd", "1 2~"}) {
+        const std::string reply = std::string("KVR-2840E ver.") + version + "\r\n";
+        EXPECT_EQ(Serial(reply.c_str()), kReplyGood) << version;
+        EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, version);
+    }
+    // A control character, a byte at or above 0x80, or a wrong length is not.
+    for (const char* bad : {"KVR-2840E ver.1\t23\r\n", "KVR-2840E ver.1\x7F" "23\r\n",
+                            "KVR-2840E ver.1\x80" "23\r\n", "KVR-2840E ver.1.234\r\n",
+                            "KVR-2840E ver.1.2\r\n"})
         EXPECT_EQ(Serial(bad), kReplyCommandError) << bad;
-    EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "1.23");
+    EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "1 2~");
+    EXPECT_EQ(Serial("KVR-2840E ver.1.23\r\n"), kReplyGood);
 
     EXPECT_EQ(Dialog("VN KVR-2840E v2.00\r\n"), kReplyGood);
     EXPECT_STREQ(m.UnitNetwork.firmwareVersionText, "2.00");

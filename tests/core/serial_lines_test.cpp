@@ -49,7 +49,8 @@ TEST_F(SerialLinesTest, Rs485ReplyFromAnotherAddressIsRefused)
     SlaveAddress = 7;
     Feed("08GO\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);
-    TransactionState.busy = 1;
+    TransactionState.busy = 1;   // a command outstanding, as the send path leaves it
+    TransactionState.replyWait = 1;
     Feed("07GO\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
 }
@@ -58,12 +59,14 @@ TEST_F(SerialLinesTest, ALineOf599CharactersStillFits)
 {
     Feed("PN123456" + std::string(589, ' ') + "\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);   // CR LF not at 8
-    TransactionState.busy = 1;
+    TransactionState.busy = 1;   // a command outstanding, as the send path leaves it
+    TransactionState.replyWait = 1;
     Feed("HELLO" + std::string(592, 'x') + "\r");
     Feed("\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyCommandError);
     EXPECT_EQ(TransactionState.busy, 0);
-    TransactionState.busy = 1;
+    TransactionState.busy = 1;   // a command outstanding, as the send path leaves it
+    TransactionState.replyWait = 1;
     Feed("GO\r\n");
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);
 }

@@ -21,6 +21,11 @@ void StartSequence(const SequenceSteps& steps)
 
 SequenceTick AdvanceSequence(TransactionStateRecord& transaction, const SequenceSteps& steps, int& step)
 {
+    // The busy flag first: a reply is published with it cleared last, so
+    // while it is set nothing else of the command can be trusted yet, and
+    // once it is clear the reply's status and completion are all there.
+    if (transaction.busy.load(std::memory_order_acquire))
+        return kSequenceWaiting;
     if (transaction.completionCode == kCompletionSequence ||
         transaction.replyStatus == kReplyStopSequence || transaction.sendFailed) {
         const bool succeeded = transaction.completionCode == kCompletionSequence;
