@@ -39,6 +39,11 @@ const char kHelp[] =
     "                          so the PC sees the reply and then the unit hang up;\n"
     "                          the unit goes on listening or serving its other\n"
     "                          connections\n"
+    "  --baud RATE             carry each link at RATE baud, 11 bits a character\n"
+    "                          (8E1): a command counts from when its last character\n"
+    "                          would have arrived, and replies go out no faster than\n"
+    "                          the line; on a pty and on TCP alike (default: as fast\n"
+    "                          as the link goes)\n"
     "\n"
     "Unit:\n"
     "  --video-loss LIST       inputs that have no video (e.g. 3,10-12)\n"
@@ -217,6 +222,11 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
                 return false;
             if (!ParseInt(value, 1, 1000000, o.closeAfterCommands))
                 return bad("a count of 1 or more");
+        } else if (option == "--baud") {
+            if (!needValue())
+                return false;
+            if (!ParseInt(value, 50, 1000000, o.baud))
+                return bad("50..1000000 baud");
         } else if (option == "--video-loss") {
             if (!needValue())
                 return false;

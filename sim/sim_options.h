@@ -21,6 +21,7 @@ struct SimOptions {
     int connectPort = 0;
     int units = 1;                // connections to the PC's server
     int closeAfterCommands = 0;   // 0 = never; else a TCP connection ends once it answered this many
+    int baud = 0;                 // 0 = as fast as the link goes; else each link carries this many baud, 8E1
 
     SimFaults faults;
     bool lostInputs[kMaxChannels] = {};

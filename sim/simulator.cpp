@@ -68,6 +68,7 @@ bool OpenSerialLink(Simulator& sim, int64_t nowMs, int64_t wallSeconds, std::str
         printf("serial %s\n", o.serialDevice.c_str());
     }
     LinkEndpoint& link = sim.serialLink;
+    link.baud = sim.options.baud;
     link.kind = kSimLinkSerial;
     link.rs485 = !o.rs485Addresses.empty();
     if (link.rs485) {
@@ -104,6 +105,7 @@ bool ConnectUnits(Simulator& sim, int64_t nowMs, int64_t wallSeconds, std::strin
         auto connection = std::make_unique<TcpConnection>();
         connection->socket = socket;
         connection->link.kind = kSimLinkTcp;
+        connection->link.baud = o.baud;
         SimUnit* unit = NewUnit(sim, nowMs, wallSeconds);
         connection->link.units.push_back({-1, unit});
         connection->unitNumber = unit->number;
@@ -135,6 +137,7 @@ void AcceptClients(Simulator& sim)
         auto connection = std::make_unique<TcpConnection>();
         connection->socket = socket;
         connection->link.kind = kSimLinkTcp;
+        connection->link.baud = sim.options.baud;
         connection->link.units.push_back({-1, sim.listeningUnit});
         sim.connections.push_back(std::move(connection));
     }

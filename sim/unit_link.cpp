@@ -1,5 +1,6 @@
 #include "sim/unit_link.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -121,10 +122,18 @@ void HandleLine(LinkEndpoint& link, int64_t nowMs, const SimFaults& faults, FILE
 void FeedLink(LinkEndpoint& link, const char* bytes, int count, int64_t nowMs, const SimFaults& faults,
               FILE* log)
 {
+    const int64_t character = CharacterMicroseconds(link.baud);
     for (int i = 0; i < count; ++i) {
         const char c = bytes[i];
+        int64_t arrivedMs = nowMs;
+        if (character > 0) {
+            // Bytes that came faster than the line carries are taken as if
+            // they had come one after another at its pace.
+            link.receivedUntilUs = std::max(link.receivedUntilUs, nowMs * 1000) + character;
+            arrivedMs = (link.receivedUntilUs + 999) / 1000;
+        }
         if (c == '\n') {
-            HandleLine(link, nowMs, faults, log);
+            HandleLine(link, arrivedMs, faults, log);
             link.lineLength = 0;
             link.lineOverlong = false;
             link.lineError = kLineErrorNone;
@@ -147,9 +156,24 @@ void MarkLineError(LinkEndpoint& link, LineError error)
         link.lineError = error;
 }
 
+namespace {
+
+// When the next byte of the first queued write may start on the line.
+int64_t SendStartUs(const LinkEndpoint& link)
+{
+    return std::max(link.sendFreeAtUs, link.outbox.front().dueMs * 1000);
+}
+
+} // namespace
+
 int64_t NextWriteDue(const LinkEndpoint& link)
 {
-    return link.outbox.empty() ? kNever : link.outbox.front().dueMs;
+    if (link.outbox.empty())
+        return kNever;
+    const int64_t character = CharacterMicroseconds(link.baud);
+    if (character == 0)
+        return link.outbox.front().dueMs;
+    return (SendStartUs(link) + character + 999) / 1000;
 }
 
 int DueBytes(const LinkEndpoint& link, int64_t nowMs, const char** data)
@@ -158,13 +182,21 @@ int DueBytes(const LinkEndpoint& link, int64_t nowMs, const char** data)
         return 0;
     const std::string& bytes = link.outbox.front().bytes;
     *data = bytes.data() + link.headWritten;
-    return static_cast<int>(bytes.size() - link.headWritten);
+    const int64_t left = static_cast<int64_t>(bytes.size() - link.headWritten);
+    const int64_t character = CharacterMicroseconds(link.baud);
+    if (character == 0)
+        return static_cast<int>(left);
+    // Only the bytes the line would have finished sending by now.
+    const int64_t sent = (nowMs * 1000 - SendStartUs(link)) / character;
+    return static_cast<int>(std::clamp<int64_t>(sent, 0, left));
 }
 
 void ConsumeBytes(LinkEndpoint& link, int count)
 {
     if (link.outbox.empty() || count <= 0)
         return;
+    if (link.baud > 0)
+        link.sendFreeAtUs = SendStartUs(link) + count * CharacterMicroseconds(link.baud);
     link.headWritten += static_cast<size_t>(count);
     if (link.headWritten >= link.outbox.front().bytes.size()) {
         link.outbox.pop_front();

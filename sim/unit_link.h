@@ -56,7 +56,22 @@ struct LinkEndpoint {
     size_t headWritten = 0;       // bytes of outbox.front() already written
 
     int commandLines = 0;         // lines received and logged (blank lines are none)
+
+    // The line's speed (0: as fast as the link goes). Each character takes 11
+    // bits (8E1) both ways: a received line counts from when its last
+    // character would have arrived, and no byte is written before the one
+    // ahead of it would have been sent.
+    int baud = 0;
+    int64_t receivedUntilUs = 0;  // when the last byte taken in would have arrived
+    int64_t sendFreeAtUs = 0;     // when the line is free for the next byte out
 };
+
+// Microseconds one character takes on a line of `baud` (11 bits: start, 8
+// data, parity, stop).
+constexpr int64_t CharacterMicroseconds(int baud)
+{
+    return baud > 0 ? (11 * int64_t{1000000} + baud - 1) / baud : 0;
+}
 
 // Hands received bytes to the link: every complete line (ending in a line
 // feed; a carriage return before it is dropped) is logged, interpreted and

@@ -263,3 +263,35 @@ TEST_F(SimLinkTest, LogHasEveryLineAsReceived)
 }
 
 } // namespace
+
+// ---- Line speed ------------------------------------------------------------------
+
+// At 9600 baud a character takes 1146 µs (11 bits). A command counts from
+// when its last character would have arrived, and its reply leaves no faster
+// than the line, however fast the bytes came and however often the link is
+// asked.
+TEST_F(SimLinkTest, TheLineSpeedPacesCommandsAndReplies)
+{
+    EXPECT_EQ(CharacterMicroseconds(9600), 1146);
+    link.baud = 9600;
+    Feed("ROE\r\n", 0);   // 5 characters: the last arrives at 5.73 ms
+    EXPECT_EQ(NextWriteDue(link), 8);   // the reply's first character is sent by 6 + 1.146 ms
+    EXPECT_TRUE(Written(5).empty());
+    const std::string reply = "OE" + std::string(16, 'N') + "\r\n";   // 20 characters
+    std::string out;
+    int64_t lastMs = 0;
+    for (int64_t ms = 0; ms <= 40; ++ms) {
+        const std::string now = WrittenText(ms);
+        EXPECT_LE(out.size() + now.size(), static_cast<size_t>((ms * 1000 - 6000) / 1146 + 1)) << ms;
+        if (!now.empty())
+            lastMs = ms;
+        out += now;
+    }
+    EXPECT_EQ(out, reply);
+    EXPECT_EQ(lastMs, 6 + (20 * 1146 + 999) / 1000);   // 29 ms: 20 characters after the command
+    // A second command right behind the first: its reply waits for the line.
+    Feed("ROE\r\n", 29);
+    EXPECT_GE(NextWriteDue(link), 29 + 6 + 1);
+    link.baud = 0;
+    EXPECT_EQ(WrittenText(1000), reply);
+}

@@ -56,7 +56,8 @@ TEST(SimOptions, TcpLinksAndUnitOptions)
     SimOptions o;
     std::string error;
     ASSERT_TRUE(Parse({"--tcp-listen", "0", "--bind", "0.0.0.0", "--tcp-connect", "localhost:9004", "--units",
-                       "97", "--close-after-commands", "2", "--video-loss", "3,10-12,64", "--video-loss-flap", "4", "--firmware", "2.10"},
+                       "97", "--close-after-commands", "2", "--video-loss", "3,10-12,64", "--video-loss-flap", "4", "--firmware", "2.10",
+                       "--baud", "9600"},
                       o, error))
         << error;
     EXPECT_EQ(o.listenPort, 0);
@@ -67,6 +68,7 @@ TEST(SimOptions, TcpLinksAndUnitOptions)
     EXPECT_EQ(o.closeAfterCommands, 2);
     EXPECT_EQ(o.flapSeconds, 4);
     EXPECT_STREQ(o.firmwareVersion, "2.10");
+    EXPECT_EQ(o.baud, 9600);
     int lost = 0;
     for (bool b : o.lostInputs)
         lost += b;
@@ -83,7 +85,7 @@ TEST(SimOptions, Help)
     const std::string help = SimHelpText();
     for (const char* option : {"--pty", "--serial", "--rs485", "--tcp-listen", "--bind", "--tcp-connect", "--units",
                                "--close-after-commands", "--no-reply", "--reply-delay", "--split", "--status", "--error-every", "--log",
-                               "--seconds", "--video-loss", "--video-loss-flap", "--firmware"})
+                               "--seconds", "--video-loss", "--video-loss-flap", "--firmware", "--baud"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -112,6 +114,8 @@ TEST(SimOptions, Refusals)
              {"--pty", "--video-loss", "5-3"},
              {"--pty", "--video-loss-flap", "0"},
              {"--pty", "--firmware", "1.0"},
+             {"--pty", "--baud", "49"},
+             {"--pty", "--baud", "9600x"},
              {"--pty", "--reply-delay", "x"},
              {"--pty", "--status", "GO"},
              {"--pty", "--status", "menu"},
