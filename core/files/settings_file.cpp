@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 
 #include "link/text_conversions.h"
 
@@ -86,6 +87,23 @@ bool IsLeadByte(unsigned char c)
 {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+// Counts the lines up to the one that holds a given field.
+struct LineFinder {
+    const void* field;
+    int line = 0;
+    int found = 0;
+
+    void Visit(const void* at)
+    {
+        ++line;
+        if (at == field && found == 0)
+            found = line;
+    }
+    void Number(int& value, int, int) { Visit(&value); }
+    void Title(char* slot) { Visit(slot); }
+    void Password(char* password) { Visit(password); }
+};
 
 struct Writer {
     std::string& out;
@@ -312,4 +330,18 @@ SettingsFileError ReadSettingsFile(FILE* file, DeviceModelData& model)
     if (!ReadWholeFile(file, data, kSettingsFileLimit + 1))
         return {ferror(file) ? kSettingsReadFailed : kSettingsTooLarge, 0};
     return ParseSettingsFile(data.data(), data.size(), model);
+}
+
+int SettingsFileLineOf(const DeviceModelData& model, const void* field)
+{
+    // The walk needs a model it may hand out as writable; the field's place
+    // in the copy is its place in the model.
+    const char* base = reinterpret_cast<const char*>(&model);
+    const char* at = static_cast<const char*>(field);
+    if (at < base || at >= base + sizeof model)
+        return 0;
+    auto copy = std::make_unique<DeviceModelData>(model);
+    LineFinder finder{reinterpret_cast<const char*>(copy.get()) + (at - base)};
+    VisitSettings(*copy, finder);
+    return finder.found;
 }

@@ -43,6 +43,10 @@ void FormatSettingsFile(const DeviceModelData& model, std::string& text);
 // Lines may end in LF or CR LF; lines after the layout are ignored.
 SettingsFileError ParseSettingsFile(const char* data, size_t size, DeviceModelData& model);
 
+// The 1-based line of the file that holds `field` of `model` (a number, a
+// title slot or the password); 0 when the file holds no such line.
+int SettingsFileLineOf(const DeviceModelData& model, const void* field);
+
 // The same on an open stdio file (the caller opens and closes it).
 SettingsFileResult WriteSettingsFile(FILE* file, const DeviceModelData& model);
 SettingsFileError ReadSettingsFile(FILE* file, DeviceModelData& model);
