@@ -12,19 +12,34 @@ bash scripts/setup.sh
 jobs="$(nproc 2>/dev/null || echo 2)"
 strict="-DKVR_WERROR=ON"
 
-echo "== native build"
+# Every stage says how long it took, so that a slow one is seen.
+stage_started=$SECONDS
+stage() {
+  echo "== $1"
+  stage_started=$SECONDS
+}
+stage_end() {
+  echo "== $1: $((SECONDS - stage_started)) s"
+}
+all_started=$SECONDS
+
+stage "native build"
 cmake --preset native $strict >/dev/null
 cmake --build --preset native -j "$jobs"
+stage_end "native build"
 
-echo "== MinGW build"
+stage "MinGW build"
 cmake --preset mingw $strict >/dev/null
 cmake --build --preset mingw -j "$jobs"
+stage_end "MinGW build"
 
 status=0
-echo "== native tests"
+stage "native tests"
 ctest --preset native -j "$jobs" || status=1
-echo "== Windows tests under Wine"
+stage_end "native tests"
+stage "Windows tests under Wine"
 ctest --preset mingw || status=1
+stage_end "Windows tests under Wine"
 
 # The sanitizer and fuzz builds: each stage runs even when one before failed,
 # and a build that fails fails the command.
@@ -41,4 +56,5 @@ sanitized() {
 sanitized asan
 sanitized tsan
 sanitized fuzz
+echo "== all stages: $((SECONDS - all_started)) s"
 exit $status
