@@ -14,13 +14,17 @@ namespace {
 const char kToolHelp[] =
     "kvr2840e: reads and sets whole settings files (*.dat) on KVR2840E units,\n"
     "one unit or up to 96 at once, with the wire texts and pacing of the\n"
-    "configuration program.\n"
+    "configuration program; edits the titles of a settings file as a table and\n"
+    "compares settings files, offline.\n"
     "\n"
     "Usage:\n"
     "  kvr2840e read-all LINK -o FILE.dat [--force]\n"
     "  kvr2840e set-all FILE.dat LINK\n"
     "  kvr2840e verify FILE.dat LINK\n"
     "  kvr2840e send LINK TEXT\n"
+    "  kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
+    "  kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
+    "  kvr2840e diff A.dat B.dat [--json]\n"
     "  kvr2840e SUB-COMMAND --help\n"
     "\n"
     "LINK:\n"
@@ -40,8 +44,9 @@ const char kToolHelp[] =
     "                     set all, as the program); never sooner than the reply\n"
     "  --json             a summary on stdout a script can read\n"
     "\n"
-    "Exit codes: 0 all done, 1 a unit failed or differs, 2 bad usage or a settings\n"
-    "file that cannot be read, 3 a link could not be opened.\n";
+    "Exit codes: 0 all done (diff: the files hold the same settings), 1 a unit\n"
+    "failed or differs (diff: the files differ), 2 bad usage or a file that cannot\n"
+    "be read or written, 3 a link could not be opened.\n";
 
 const char kReadAllHelp[] =
     "kvr2840e read-all LINK -o FILE.dat [--force] [--pace-ms MS] [--json]\n"
@@ -71,8 +76,15 @@ const char kVerifyHelp[] =
     "\n"
     "Reads all (as read-all) and compares what the unit holds with FILE.dat: the\n"
     "current display pattern, display patterns 1..32, the auto-switch patterns and\n"
-    "the video outputs. Each difference is listed as table, index (1-based), file\n"
-    "value and unit value; the exit code is 1 when there is one.\n";
+    "the video outputs. Each difference is one line on stdout, named as the unit's\n"
+    "panel and the dialogs name it:\n"
+    "  display pattern 3, output 5: I07 in the file, I12 on the unit\n"
+    "A display source is I and the input (I01..I64) or S and the auto-switch\n"
+    "pattern (S01..S32), as on the wire. The exit code is 1 when there is a\n"
+    "difference. With --json each difference keeps this line, its table, its index\n"
+    "(1-based) and both raw values. The rest of the file (the FREE layout, alarms,\n"
+    "date and time, titles, panel lock, network) is not compared, as read all does\n"
+    "not read it; a line on stderr says so. Compare two files with diff.\n";
 
 const char kSendHelp[] =
     "kvr2840e send LINK TEXT [--json]\n"
@@ -81,6 +93,48 @@ const char kSendHelp[] =
     "in front) and prints the unit's reply line. The exit code is 1 when no reply\n"
     "came within the program's time-out or the unit answered MENU, ALARM, LOCK, GN\n"
     "or E0..E3 (or a reply the program refuses). A broadcast has no reply.\n";
+
+const char kTitlesHelp[] =
+    "kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
+    "kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
+    "\n"
+    "The titles of the 64 input channels of a settings file as a table to edit in\n"
+    "a spreadsheet: CSV (RFC 4180) in UTF-8, the header line\n"
+    "channel,title,display,position,size and one row per channel:\n"
+    "  12,ＣＡＭ１２,on,top,M\n"
+    "display is the title display of the input side (on or off), position top or\n"
+    "bottom, size L, M or S. The title display of the outputs and the fine\n"
+    "positions stay in the settings file only.\n"
+    "\n"
+    "titles export writes the table to stdout, or to TITLES.csv.\n"
+    "titles import reads a table and writes the settings file whole (a temporary\n"
+    "file beside it, renamed into place): FILE.dat itself, or NEW.dat with -o.\n"
+    "Rows come in any order; a channel without a row keeps what it has; a channel\n"
+    "given twice is an error. Every cell is checked as the program checks it: a\n"
+    "title is at most 28 full-width characters (56 Shift-JIS bytes), each one the\n"
+    "unit can show, and no \"＊\"; a title that is the channel's title already is\n"
+    "kept as it is. One bad cell refuses the whole table: every bad cell is listed\n"
+    "with its line on stderr, the exit code is 2, and FILE.dat is left byte for\n"
+    "byte as it was (no NEW.dat is written). A table that changes nothing leaves\n"
+    "FILE.dat as it is, so export then import gives the same file.\n"
+    "\n"
+    "An existing TITLES.csv or NEW.dat is replaced only with --force.\n";
+
+const char kDiffHelp[] =
+    "kvr2840e diff A.dat B.dat [--json]\n"
+    "\n"
+    "Compares two settings files offline, every setting they hold: the display\n"
+    "patterns (FREE too) and auto-switch patterns, the video outputs, the alarms,\n"
+    "the date and time display, the titles with their display, position and size,\n"
+    "the panel lock and password, and the unit's network settings. Each difference\n"
+    "is one line on stdout, named as the unit's panel and the dialogs name it:\n"
+    "  display pattern 3, output 5: I07 in A.dat, I12 in B.dat\n"
+    "  title 12: \"ＣＡＭ１\" in A.dat, \"ＣＡＭ２\" in B.dat\n"
+    "With --json, one object: each difference with this line, its table, its index\n"
+    "(1-based) and both raw values (\"a\", \"b\").\n"
+    "\n"
+    "Exit code 0 when the files hold the same settings, 1 when they differ, 2 when\n"
+    "one cannot be read (the reason and the line it stopped at on stderr).\n";
 
 bool ParseNumber(const char* text, int low, int high, int& value)
 {
@@ -114,6 +168,10 @@ ToolCommand CommandOf(const char* word)
         return ToolCommand::kVerify;
     if (strcmp(word, "send") == 0)
         return ToolCommand::kSend;
+    if (strcmp(word, "titles") == 0)
+        return ToolCommand::kTitles;
+    if (strcmp(word, "diff") == 0)
+        return ToolCommand::kDiff;
     return ToolCommand::kNone;
 }
 
@@ -131,6 +189,42 @@ bool SetLink(ToolOptions& options, LinkKind kind, std::string& error)
     return true;
 }
 
+// What is left to check of titles export, titles import and diff once the
+// words are read.
+bool FinishFileCommand(ToolOptions& o, const std::string (&positional)[2], int positionals, bool linkOptionGiven,
+                       const std::string* output, std::string& error)
+{
+    const std::string name = CommandName(o.command);
+    if (linkOptionGiven)
+        return Fail(error, name + " works on files alone: it takes no link and no link option");
+    if (o.command == ToolCommand::kDiff) {
+        if (output || o.force)
+            return Fail(error, "diff writes no file: it takes no -o or --force");
+        if (positionals != 2)
+            return Fail(error, "diff needs A.dat and B.dat");
+        o.file = positional[0];
+        o.secondFile = positional[1];
+        return true;
+    }
+    if (o.json)
+        return Fail(error, name + " has no --json: its output is the table or the settings file");
+    if (o.force && !output)
+        return Fail(error, "--force belongs to -o");
+    if (output)
+        o.output = *output;
+    if (o.command == ToolCommand::kTitlesExport) {
+        if (positionals != 1)
+            return Fail(error, positionals == 0 ? "titles export needs FILE.dat" : "too many arguments: " + positional[1]);
+        o.file = positional[0];
+        return true;
+    }
+    if (positionals != 2)
+        return Fail(error, "titles import needs FILE.dat and TITLES.csv");
+    o.file = positional[0];
+    o.table = positional[1];
+    return true;
+}
+
 } // namespace
 
 const char* CommandName(ToolCommand command)
@@ -140,6 +234,10 @@ const char* CommandName(ToolCommand command)
     case ToolCommand::kSetAll: return "set-all";
     case ToolCommand::kVerify: return "verify";
     case ToolCommand::kSend: return "send";
+    case ToolCommand::kTitles: return "titles";
+    case ToolCommand::kTitlesExport: return "titles export";
+    case ToolCommand::kTitlesImport: return "titles import";
+    case ToolCommand::kDiff: return "diff";
     case ToolCommand::kNone: break;
     }
     return "kvr2840e";
@@ -152,9 +250,19 @@ const char* HelpText(ToolCommand command)
     case ToolCommand::kSetAll: return kSetAllHelp;
     case ToolCommand::kVerify: return kVerifyHelp;
     case ToolCommand::kSend: return kSendHelp;
+    case ToolCommand::kTitles:
+    case ToolCommand::kTitlesExport:
+    case ToolCommand::kTitlesImport: return kTitlesHelp;
+    case ToolCommand::kDiff: return kDiffHelp;
     case ToolCommand::kNone: break;
     }
     return kToolHelp;
+}
+
+bool IsFileCommand(ToolCommand command)
+{
+    return command == ToolCommand::kTitlesExport || command == ToolCommand::kTitlesImport ||
+           command == ToolCommand::kDiff;
 }
 
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::string& error)
@@ -170,13 +278,26 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
     if (o.command == ToolCommand::kNone)
         return Fail(error, std::string("unknown sub-command: ") + argv[i]);
     ++i;
+    if (o.command == ToolCommand::kTitles && i < argc && argv[i][0] != '-') {
+        if (strcmp(argv[i], "export") == 0)
+            o.command = ToolCommand::kTitlesExport;
+        else if (strcmp(argv[i], "import") == 0)
+            o.command = ToolCommand::kTitlesImport;
+        else
+            return Fail(error, std::string("titles takes export or import, not ") + argv[i]);
+        ++i;
+    }
 
     bool addressGiven = false, unitsGiven = false, waitGiven = false, outputGiven = false;
+    bool linkOptionGiven = false;   // any of the link and its options
+    std::string outputValue;
     std::string positional[2];
     int positionals = 0;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        linkOptionGiven = linkOptionGiven || arg == "--serial" || arg == "--tcp" || arg == "--listen" ||
+                          arg == "--address" || arg == "--units" || arg == "--wait" || arg == "--pace-ms";
         auto needValue = [&](const char* what) {
             if (!value)
                 return Fail(error, arg + " needs " + what);
@@ -229,7 +350,7 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
             if (!needValue("a file"))
                 return false;
             outputGiven = true;
-            o.file = value;
+            outputValue = value;
         } else if (arg == "--force") {
             o.force = true;
         } else if (arg == "--json") {
@@ -243,6 +364,14 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
         }
     }
 
+    if (o.command == ToolCommand::kTitles)
+        return Fail(error, "titles needs export or import");
+    if (IsFileCommand(o.command))
+        return FinishFileCommand(o, positional, positionals, linkOptionGiven, outputGiven ? &outputValue : nullptr,
+                                 error);
+
+    if (outputGiven)
+        o.file = outputValue;
     if (o.link == LinkKind::kNone)
         return Fail(error, "no link given: --serial, --tcp or --listen");
     if (addressGiven && o.link != LinkKind::kSerial)

@@ -3,7 +3,8 @@
 
 #include <string>
 
-enum class ToolCommand { kNone, kReadAll, kSetAll, kVerify, kSend };
+// kTitles is the group "titles" itself: its help, or its missing word.
+enum class ToolCommand { kNone, kReadAll, kSetAll, kVerify, kSend, kTitles, kTitlesExport, kTitlesImport, kDiff };
 enum class LinkKind { kNone, kSerial, kTcp, kListen };
 
 constexpr int kExitDone = 0;
@@ -21,7 +22,11 @@ struct ToolOptions {
     int listenPort = 0;         // --listen (0: any free port)
     int units = 0;              // --units
     int waitSeconds = 60;       // --wait
-    std::string file;           // the settings file: read by set-all and verify, written by read-all (-o)
+    std::string file;           // the settings file: read by set-all and verify, written by read-all (-o);
+                                // titles export and import: FILE.dat; diff: A.dat
+    std::string table;          // titles import: TITLES.csv
+    std::string secondFile;     // diff: B.dat
+    std::string output;         // titles export and import: -o
     std::string text;           // send
     int paceMs = -1;            // --pace-ms; -1: the dialogs' pace
     bool force = false;
@@ -30,6 +35,9 @@ struct ToolOptions {
 
     ToolOptions();
 };
+
+// The sub-commands that need no unit and no link: they work on files alone.
+bool IsFileCommand(ToolCommand command);
 
 // False with `error` set when the command line is not usable.
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error);

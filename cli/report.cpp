@@ -1,5 +1,10 @@
 #include "cli/report.h"
 
+#include "cli/utf8.h"
+
+const char kFileSide[] = "in the file";
+const char kUnitSide[] = "on the unit";
+
 namespace {
 
 const char* ResultWord(UnitResult result)
@@ -101,6 +106,31 @@ void ProgressDisplay::Redraw(const std::vector<ToolUnit*>& units, int64_t nowMs,
     fflush(out_);
 }
 
+std::string SettingsReadErrorText(const SettingsFileError& error)
+{
+    std::string reason;
+    switch (error.result) {
+    case kSettingsOk: return "read";
+    case kSettingsOpenFailed: reason = "it cannot be opened"; break;
+    case kSettingsReadFailed: reason = "reading it failed"; break;
+    case kSettingsTooShort:
+        // The line is the first one missing.
+        return "not readable as a settings file: it ends early, line " + std::to_string(error.line) +
+               " of its " + std::to_string(kSettingsFileLines) + " lines is missing";
+    case kSettingsNotANumber: reason = "a line where a number belongs holds something else"; break;
+    case kSettingsOutOfRange: reason = "a number lies outside what its setting can hold"; break;
+    case kSettingsTokenTooLong: reason = "a title or the password is longer than its field"; break;
+    case kSettingsTooLarge: reason = "it is far larger than any settings file"; break;
+    case kSettingsBadTitle: reason = "a title holds a control character"; break;
+    }
+    if (reason.empty())
+        reason = "it cannot be read";
+    std::string text = "not readable as a settings file: " + reason;
+    if (error.line > 0)
+        text += " (line " + std::to_string(error.line) + ")";
+    return text;
+}
+
 std::string JsonString(const std::string& text)
 {
     std::string out = "\"";
@@ -117,6 +147,53 @@ std::string JsonString(const std::string& text)
         }
     }
     return out + "\"";
+}
+
+std::string JsonText(const std::string& utf8)
+{
+    std::string out = "\"";
+    char escaped[16];
+    for (size_t at = 0; at < utf8.size();) {
+        uint32_t c;
+        if (!NextUtf8(utf8, at, c)) {
+            c = 0xFFFD;   // no UTF-8 here: the replacement character, one byte further
+            ++at;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else if (c < 0x10000) {
+            snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            const uint32_t v = c - 0x10000;
+            snprintf(escaped, sizeof escaped, "\\u%04x\\u%04x", static_cast<unsigned>(0xD800 + (v >> 10)),
+                     static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+            out += escaped;
+        }
+    }
+    return out + "\"";
+}
+
+namespace {
+
+std::string JsonRaw(const RawSetting& value)
+{
+    if (const int* number = std::get_if<int>(&value))
+        return std::to_string(*number);
+    return JsonText(std::get<std::string>(value));
+}
+
+} // namespace
+
+std::string JsonDifference(const SettingDifference& d, const char* firstKey, const std::string& firstSide,
+                           const char* secondKey, const std::string& secondSide)
+{
+    return "{\"table\":" + JsonString(d.table) + ",\"index\":" + JsonString(d.index) +
+           ",\"text\":" + JsonText(DifferenceLine(d, firstSide, secondSide)) + ",\"" + firstKey +
+           "\":" + JsonRaw(d.firstRaw) + ",\"" + secondKey + "\":" + JsonRaw(d.secondRaw) + "}";
 }
 
 void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::vector<ToolUnit*>& units)
@@ -144,11 +221,9 @@ void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::v
             fputs("\"step\":null,\"command\":null,", out);
         fprintf(out, "\"reply\":%s,", u.reply.empty() ? "null" : JsonString(u.reply).c_str());
         fprintf(out, "\"message\":%s,\"differences\":[", failedUnit ? JsonString(u.message).c_str() : "null");
-        for (size_t d = 0; d < unit.differences.size(); ++d) {
-            const SettingDifference& diff = unit.differences[d];
-            fprintf(out, "%s{\"table\":%s,\"index\":%s,\"file\":%d,\"unit\":%d}", d ? "," : "",
-                    JsonString(diff.table).c_str(), JsonString(diff.index).c_str(), diff.fileValue, diff.unitValue);
-        }
+        for (size_t d = 0; d < unit.differences.size(); ++d)
+            fprintf(out, "%s%s", d ? "," : "",
+                    JsonDifference(unit.differences[d], "file", kFileSide, "unit", kUnitSide).c_str());
         fputs("]}", out);
     }
     fputs("]}\n", out);

@@ -11,6 +11,7 @@
 #include "cli/compare.h"
 #include "cli/options.h"
 #include "cli/unit_exchange.h"
+#include "files/settings_file.h"
 
 enum class UnitResult { kRunning, kDone, kFailed, kDiffers };
 
@@ -42,6 +43,19 @@ private:
     int64_t lastDrawMs_ = 0;
 };
 
+// How verify names its two sides in a difference line.
+extern const char kFileSide[];   // "in the file"
+extern const char kUnitSide[];   // "on the unit"
+
+// Why a settings file cannot be read, with its line:
+// "not readable as a settings file: a line where a number belongs holds something else (line 5)".
+std::string SettingsReadErrorText(const SettingsFileError& error);
+
 // Bytes that are not printable ASCII are written as \u00XX.
 std::string JsonString(const std::string& text);
+// UTF-8 text as a JSON string of ASCII: every other character as \uXXXX.
+std::string JsonText(const std::string& utf8);
+// {"table":…,"index":…,"text":"<the difference line>",FIRST:raw,SECOND:raw}
+std::string JsonDifference(const SettingDifference& difference, const char* firstKey, const std::string& firstSide,
+                           const char* secondKey, const std::string& secondSide);
 void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::vector<ToolUnit*>& units);

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "cli/compare.h"
+#include "cli/file_commands.h"
 #include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/report.h"
 #include "cli/unit_exchange.h"
 #include "dialogs/routing/settings_transfer.h"
 #include "files/settings_file.h"
-#include "files/settings_operations.h"
 #include "link/tcp_state.h"
 #include "sim/net.h"
 
@@ -79,17 +79,9 @@ Tool::~Tool()
 bool Tool::LoadSettingsFile(int& code)
 {
     ResetModelToStartValues(fileModel_);
-    FILE* file = OpenUtf8File(o_.file, "rb");
-    if (!file) {
-        code = Refuse("cannot open the settings file " + o_.file, kExitUsage);
-        return false;
-    }
-    const SettingsFileError error = ReadSettingsFile(file, fileModel_);
-    fclose(file);
-    if (error.result != kSettingsOk) {
-        char text[512];
-        FormatSettingsReadError(error, text, sizeof text);
-        code = Refuse(o_.file + ": " + text, kExitUsage);
+    std::string bytes, error;
+    if (!LoadSettingsFileAt(o_.file, fileModel_, bytes, error)) {
+        code = Refuse(error, kExitUsage);
         return false;
     }
     return true;
@@ -271,16 +263,9 @@ void Tool::WaitAndReceive(int64_t nowMs, int64_t wakeMs)
 bool Tool::WriteOutput(ToolUnit& unit)
 {
     const std::string path = UnitOutputPath(o_.file, unit.exchange.number, many_);
-    const std::string temporary = path + ".tmp" + std::to_string(CurrentProcessId());
-    FILE* file = OpenUtf8File(temporary, "wb");
-    bool written = false;
-    if (file) {
-        written = WriteSettingsFile(file, unit.exchange.model) == kSettingsOk;
-        written = fclose(file) == 0 && written;
-        written = written && ReplaceFileWith(temporary, path);
-        if (!written)
-            RemoveFileAt(temporary);
-    }
+    std::string text;
+    FormatSettingsFile(unit.exchange.model, text);
+    const bool written = SaveFileWhole(path, text);
     if (!written)
         unit.exchange.message = "the settings file " + path + " could not be written";
     return written;
@@ -365,8 +350,8 @@ int Tool::Report()
                 printf("%s\n", unit->exchange.reply.c_str());
             }
             for (const SettingDifference& d : unit->differences)
-                printf("%s%s%s %s file %d unit %d\n", many_ ? label.c_str() : "", many_ ? ": " : "",
-                       d.table.c_str(), d.index.empty() ? "-" : d.index.c_str(), d.fileValue, d.unitValue);
+                printf("%s%s%s\n", many_ ? label.c_str() : "", many_ ? ": " : "",
+                       DifferenceLine(d, kFileSide, kUnitSide).c_str());
         }
         fflush(stdout);
     }
@@ -375,6 +360,8 @@ int Tool::Report()
             if (unit->result == UnitResult::kFailed)
                 fprintf(stderr, "%s: %s\n", UnitLabel(*unit, many_).c_str(), FailureText(*unit).c_str());
     }
+    if (o_.command == ToolCommand::kVerify)
+        fprintf(stderr, "verify: not compared, as read all does not read them: %s\n", kNotComparedByVerify);
     fprintf(stderr, "%s: %d of %d units done", CommandName(o_.command), done, o_.units);
     if (static_cast<int>(units.size()) < o_.units)
         fprintf(stderr, ", %d did not connect", o_.units - static_cast<int>(units.size()));
@@ -427,6 +414,8 @@ int RunTool(int argc, const char* const* argv)
         fputs(HelpText(options.command), stdout);
         return kExitDone;
     }
+    if (IsFileCommand(options.command))
+        return RunFileCommand(options);
     Tool tool(options);
     return tool.Run();
 }

@@ -2,7 +2,7 @@
 // writers of each input produce. Replies come from the simulator answering
 // every read the program sends (and the reads of what it only writes), files
 // from the settings and glyph file writers, configuration values from their
-// formatters. Usage: kvr_fuzz_seeds DIR
+// formatters, titles tables from the tool's writer. Usage: kvr_fuzz_seeds DIR
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/config_values.h"
+#include "cli/title_table.h"
 #include "files/glyph_file.h"
 #include "files/settings_file.h"
 #include "fuzz_support.h"
@@ -149,6 +150,42 @@ void ConfigSeeds()
         Seed("config_values_fuzzer", value);
 }
 
+void TitleTableSeeds()
+{
+    auto model = std::make_unique<DeviceModelData>();
+    ResetModelToStartValues(*model);
+    std::string table;
+    std::vector<std::string> problems;
+    if (!FormatTitleTable(*model, table, problems)) {
+        fprintf(stderr, "kvr_fuzz_seeds: the start titles make no table\n");
+        exit(1);
+    }
+    Seed("title_table_fuzzer", table);
+
+    // Other values, an empty title, and a title that needs quoting (which
+    // the unit cannot show); LF line ends; a few rows, columns reordered.
+    DeviceModelData& m = *model;
+    m.TitleText[0][0] = '\0';
+    snprintf(m.TitleText[2], kTitleSlotBytes, "%s", "\"A\",B");
+    m.TitleDisplayInput[3] = 0;
+    m.TitlePosition[3] = 1;
+    m.TitleFontSize[3] = 0;
+    m.TitleFontSize[4] = 2;
+    if (!FormatTitleTable(m, table, problems)) {
+        fprintf(stderr, "kvr_fuzz_seeds: the changed titles make no table\n");
+        exit(1);
+    }
+    Seed("title_table_fuzzer", table);
+    std::string lf;
+    for (const char c : table)
+        if (c != '\r')
+            lf += c;
+    Seed("title_table_fuzzer", lf);
+    Seed("title_table_fuzzer", "\xef\xbb\xbfsize,position,display,title,channel\n"
+                               "S,top,off,\"\xef\xbc\xa3\xef\xbc\xa1\xef\xbc\xad\",64\n\n"
+                               "l,Bottom,ON,,1\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -162,6 +199,7 @@ int main(int argc, char** argv)
     SettingsSeeds();
     GlyphSeeds();
     ConfigSeeds();
+    TitleTableSeeds();
     printf("kvr_fuzz_seeds: %d seeds in %s\n", Written, Root.string().c_str());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <fcntl.h>
 #include <io.h>
 
 #include "win32/link/serial_line_settings.h"
@@ -176,6 +177,12 @@ bool ProgressTerminal()
     return SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
+void UseBinaryStdout()
+{
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 FILE* OpenUtf8File(const std::string& path, const char* mode)
 {
     return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
@@ -200,4 +207,65 @@ void RemoveFileAt(const std::string& path)
 int CurrentProcessId()
 {
     return static_cast<int>(GetCurrentProcessId());
+}
+
+namespace {
+
+constexpr UINT kShiftJisCodePage = 932;
+
+// MB_ERR_INVALID_CHARS: a byte sequence that is no character fails the call
+// rather than becoming U+FFFD.
+bool ToWide(UINT codePage, const std::string& text, std::wstring& wide)
+{
+    const int length = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (n <= 0)
+        return false;
+    wide.assign(static_cast<size_t>(n), L'\0');
+    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, &wide[0], n) == n;
+}
+
+} // namespace
+
+// Both read their input whole before they write their output, so that the
+// two may be one string.
+bool ShiftJisToUtf8(const std::string& shiftJis, std::string& utf8)
+{
+    std::wstring wide;
+    if (shiftJis.empty()) {
+        utf8.clear();
+        return true;
+    }
+    if (!ToWide(kShiftJisCodePage, shiftJis, wide))
+        return false;
+    const int length = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return false;
+    utf8.assign(static_cast<size_t>(n), '\0');
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, &utf8[0], n, nullptr, nullptr) == n;
+}
+
+bool Utf8ToShiftJis(const std::string& utf8, std::string& shiftJis)
+{
+    std::wstring wide;
+    if (utf8.empty()) {
+        shiftJis.clear();
+        return true;
+    }
+    if (!ToWide(CP_UTF8, utf8, wide))
+        return false;
+    // Without WC_NO_BEST_FIT_CHARS Windows would write "e" for "é"; with it a
+    // character that has no code takes the default character, which is then
+    // refused.
+    const int length = static_cast<int>(wide.size());
+    BOOL defaulted = FALSE;
+    const int n = WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0,
+                                      nullptr, &defaulted);
+    if (n <= 0 || defaulted)
+        return false;
+    shiftJis.assign(static_cast<size_t>(n), '\0');
+    return WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, &shiftJis[0], n,
+                               nullptr, &defaulted) == n &&
+           !defaulted;
 }

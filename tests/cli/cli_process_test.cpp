@@ -1,5 +1,6 @@
 // The real kvr2840e against the real simulator: over a pty (RS-232C and
-// RS-485), a TCP unit, and up to 96 units at its server, with faults.
+// RS-485), a TCP unit, and up to 96 units at its server, with faults; and on
+// settings files alone: the titles table and diff.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -165,8 +167,11 @@ TEST_P(ReadAllThenVerify, GivesTheUnitsSettingsAndListsADifference)
     args = {"verify", Path("changed.dat")};
     args.insert(args.end(), link.begin(), link.end());
     EXPECT_EQ(RunTool(args, out, err), 1);
-    EXPECT_EQ(out, "AutoSwitchPatternTable 03/05 file 12 unit " +
-                       std::to_string(read.AutoSwitchPatternTable[2][4]) + "\n");
+    EXPECT_EQ(out, "auto-switch pattern 3, input 5 dwell time: 12 s in the file, " +
+                       std::to_string(read.AutoSwitchPatternTable[2][4]) + " s on the unit\n");
+    EXPECT_NE(err.find("verify: not compared, as read all does not read them: the FREE layout, the alarm settings,"),
+              std::string::npos)
+        << err;
     args[1] = Path("read.dat");
     EXPECT_EQ(RunTool(args, out, err), 0) << err;
     EXPECT_EQ(out, "");
@@ -304,7 +309,9 @@ TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
     std::ofstream(Path("bad.dat"), std::ios::binary) << text;
     std::string out, err;
     EXPECT_EQ(RunTool({"set-all", Path("bad.dat"), "--serial", Path("pty")}, out, err), 2);
-    EXPECT_NE(err.find("数値が入るべき行に数値以外のものがあります（5 行目）"), std::string::npos) << err;
+    EXPECT_EQ(err, "kvr2840e: " + Path("bad.dat") +
+                       ": not readable as a settings file: a line where a number belongs holds something else "
+                       "(line 5)\n");
     EXPECT_EQ(ReadFile(Path("commands.log")), "");
 }
 
@@ -346,10 +353,156 @@ TEST_F(CliProcess, SendPrintsTheReplyLineAndHelpIsThere)
     EXPECT_EQ(out, "03KVR-2840E ver 1.00\n");
     EXPECT_EQ(RunTool({"send", "--serial", Path("pty"), "--address", "3", "OP99"}, out, err), 1);
     EXPECT_EQ(out, "03E3\n");
-    for (const char* command : {"read-all", "set-all", "verify", "send"}) {
+    for (const char* command : {"read-all", "set-all", "verify", "send", "titles", "diff"}) {
         EXPECT_EQ(RunTool({command, "--help"}, out, err), 0);
         EXPECT_EQ(out.rfind(std::string("kvr2840e ") + command, 0), 0u) << out;
     }
+}
+
+// A settings file the program reads that its writer would not write so: LF
+// line ends, lines after the layout, and titles that the unit cannot show,
+// that code page 932 writes back with another code, or that need quoting.
+std::string UnusualFile()
+{
+    DeviceModelData m = SiteModel();
+    strcpy(m.TitleText[1], "A,\"B\"");
+    strcpy(m.TitleText[2], "\xed\x40\x82\x60");
+    std::string text, lf;
+    FormatSettingsFile(m, text);
+    for (char c : text)
+        if (c != '\r')
+            lf += c;
+    return lf + "a line after the layout\n";
+}
+
+std::string ProgramFile()
+{
+    std::string text;
+    FormatSettingsFile(SiteModel(), text);
+    return text;
+}
+
+struct RoundTripCase {
+    const char* name;
+    std::string (*file)();
+};
+
+class TitlesRoundTrip : public CliProcess, public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(TitlesRoundTrip, ExportThenImportGivesTheSameFileByteForByte)
+{
+    const std::string site = Path("site.dat"), csv = Path("titles.csv"), copy = Path("new.dat");
+    const std::string bytes = GetParam().file();
+    std::ofstream(site, std::ios::binary) << bytes;
+    std::string out, err;
+    ASSERT_EQ(RunTool({"titles", "export", site, "-o", csv}, out, err), 0) << err;
+    EXPECT_EQ(err, "titles export: the 64 titles of " + site + " written to " + csv + "\n");
+    EXPECT_EQ(RunTool({"titles", "export", site}, out, err), 0);
+    EXPECT_EQ(out, ReadFile(csv));
+
+    EXPECT_EQ(RunTool({"titles", "import", site, csv}, out, err), 0) << err;
+    EXPECT_EQ(err, "titles import: 64 rows, nothing changed, " + site + " left as it was\n");
+    EXPECT_EQ(ReadFile(site), bytes);
+    EXPECT_EQ(RunTool({"titles", "import", site, csv, "-o", copy}, out, err), 0) << err;
+    EXPECT_EQ(ReadFile(copy), bytes);
+    EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"new.dat", "site.dat", "titles.csv"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, TitlesRoundTrip,
+                         ::testing::Values(RoundTripCase{"program", ProgramFile}, RoundTripCase{"unusual", UnusualFile}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+const std::string kTableHeader = "channel,title,display,position,size\r\n";
+
+TEST_F(CliProcess, TitlesImportWritesTheChangedFileWhole)
+{
+    const std::string site = Path("site.dat"), csv = Path("titles.csv"), changed = Path("new.dat");
+    WriteModel(site, SiteModel());
+    std::ofstream(csv, std::ios::binary) << kTableHeader + "12,ＣＡＭ１２,off,top,S\r\n";
+    std::string out, err;
+    ASSERT_EQ(RunTool({"titles", "import", site, csv, "-o", changed}, out, err), 0) << err;
+    EXPECT_EQ(err, "titles import: 1 row, 4 settings changed, " + changed + " written\n");
+    EXPECT_EQ(RunTool({"diff", site, changed}, out, err), 1);
+    const std::string a = " in " + site, b = " in " + changed;
+    EXPECT_EQ(out, "title 12: \"\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000ＣＨ１２\"" + a + ", \"ＣＡＭ１２\"" + b +
+                       "\n"
+                       "title display, input 12: ON" + a + ", OFF" + b + "\n"
+                       "title position, input 12: BOTTOM" + a + ", TOP" + b + "\n"
+                       "title size, input 12: MEDIUM" + a + ", SMALL" + b + "\n");
+    EXPECT_EQ(err, "diff: " + site + " and " + changed + " differ in 4 settings\n");
+
+    ASSERT_EQ(RunTool({"titles", "import", site, csv}, out, err), 0) << err;   // in place
+    EXPECT_EQ(ReadFile(site), ReadFile(changed));
+    EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"new.dat", "site.dat", "titles.csv"}));
+}
+
+TEST_F(CliProcess, TitlesImportRefusesABadTableWholeAndTouchesNoFile)
+{
+    const std::string site = Path("site.dat"), csv = Path("titles.csv");
+    WriteModel(site, SiteModel());
+    const std::string bytes = ReadFile(site);
+    std::ofstream(csv, std::ios::binary) << kTableHeader + "12,ＣＡＭ１２,off,top,S\r\n13,ＣＡＭ＊,on,top,M\r\n70,,on,top,XL\r\n";
+    const std::string problems =
+        "kvr2840e: " + csv + " line 3: a title cannot hold \"＊\": the settings file reads it back as a full-width space\n"
+        "kvr2840e: " + csv + " line 4: channel \"70\" is not 1..64\n"
+        "kvr2840e: " + csv + " line 4: size \"XL\" is not L, M or S\n";
+    std::string out, err;
+    EXPECT_EQ(RunTool({"titles", "import", site, csv, "-o", Path("new.dat")}, out, err), 2);
+    EXPECT_EQ(err, problems + "kvr2840e: nothing imported: " + site + " is left as it was, no " + Path("new.dat") +
+                       " written\n");
+    EXPECT_EQ(RunTool({"titles", "import", site, csv}, out, err), 2);
+    EXPECT_EQ(err, problems + "kvr2840e: nothing imported: " + site + " is left as it was\n");
+    EXPECT_EQ(ReadFile(site), bytes);
+    EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"site.dat", "titles.csv"}));
+}
+
+TEST_F(CliProcess, TitlesExportReplacesATableOnlyWithForce)
+{
+    WriteModel(Path("site.dat"), SiteModel());
+    std::ofstream(Path("titles.csv")) << "keep";
+    std::string out, err;
+    const std::vector<std::string> args = {"titles", "export", Path("site.dat"), "-o", Path("titles.csv")};
+    EXPECT_EQ(RunTool(args, out, err), 2);
+    EXPECT_EQ(err, "kvr2840e: " + Path("titles.csv") + " exists; give --force to replace it\n");
+    EXPECT_EQ(ReadFile(Path("titles.csv")), "keep");
+    std::vector<std::string> forced = args;
+    forced.push_back("--force");
+    EXPECT_EQ(RunTool(forced, out, err), 0) << err;
+    EXPECT_EQ(ReadFile(Path("titles.csv")).rfind(kTableHeader + "1,", 0), 0u);
+}
+
+TEST_F(CliProcess, DiffComparesEveryTableOfTwoFiles)
+{
+    const std::string a = Path("a.dat"), b = Path("b.dat"), bad = Path("bad.dat");
+    DeviceModelData other = SiteModel();
+    other.DisplayPatternTable[kFreePattern][3] = 64 + 1;
+    other.AlarmSettings.buzzer = 0;
+    other.UnitNetwork.keepAlive = 1;
+    WriteModel(a, SiteModel());
+    WriteModel(b, other);
+    std::ofstream(bad, std::ios::binary) << "0\r\n0\r\nx\r\n";
+    std::string out, err;
+    EXPECT_EQ(RunTool({"diff", a, a}, out, err), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "diff: " + a + " and " + a + " hold the same settings\n");
+
+    EXPECT_EQ(RunTool({"diff", a, b}, out, err), 1);
+    EXPECT_EQ(out, "display pattern FREE, output 4: I04 in " + a + ", S02 in " + b + "\n"
+                   "alarm buzzer: ON in " + a + ", OFF in " + b + "\n"
+                   "unit keep alive: OFF in " + a + ", ON in " + b + "\n");
+    EXPECT_EQ(RunTool({"diff", a, b, "--json"}, out, err), 1);
+    EXPECT_EQ(out, "{\"command\":\"diff\",\"a\":\"" + a + "\",\"b\":\"" + b + "\",\"equal\":false,\"differences\":[\n"
+                   "{\"table\":\"DisplayPatternTable\",\"index\":\"33/04\",\"text\":\"display pattern FREE, output 4: "
+                   "I04 in " + a + ", S02 in " + b + "\",\"a\":3,\"b\":65},\n"
+                   "{\"table\":\"AlarmSettings.buzzer\",\"index\":\"\",\"text\":\"alarm buzzer: ON in " + a +
+                   ", OFF in " + b + "\",\"a\":1,\"b\":0},\n"
+                   "{\"table\":\"UnitNetwork.keepAlive\",\"index\":\"\",\"text\":\"unit keep alive: OFF in " + a +
+                   ", ON in " + b + "\",\"a\":0,\"b\":1}]}\n");
+
+    EXPECT_EQ(RunTool({"diff", a, bad}, out, err), 2);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "kvr2840e: " + bad + ": not readable as a settings file: a line where a number belongs holds "
+                   "something else (line 3)\n");
 }
 
 } // namespace

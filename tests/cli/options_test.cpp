@@ -56,7 +56,70 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--pace-ms", "-1"}, "--pace-ms takes 0..60000"},
         BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--fast"}, "unknown option: --fast"},
         BadCase{{"read-all", "--serial", "/dev/x", "--address", "broadcast", "-o", "b.dat"},
-                "read all asks one addressed unit: give --address 0..31, not broadcast"}));
+                "read all asks one addressed unit: give --address 0..31, not broadcast"},
+        BadCase{{"titles"}, "titles needs export or import"},
+        BadCase{{"titles", "print", "a.dat"}, "titles takes export or import, not print"},
+        BadCase{{"titles", "export"}, "titles export needs FILE.dat"},
+        BadCase{{"titles", "export", "a.dat", "b.dat"}, "too many arguments: b.dat"},
+        BadCase{{"titles", "export", "a.dat", "--json"},
+                "titles export has no --json: its output is the table or the settings file"},
+        BadCase{{"titles", "import", "a.dat"}, "titles import needs FILE.dat and TITLES.csv"},
+        BadCase{{"titles", "import", "a.dat", "t.csv", "--force"}, "--force belongs to -o"},
+        BadCase{{"titles", "import", "a.dat", "t.csv", "--tcp", "h:1"},
+                "titles import works on files alone: it takes no link and no link option"},
+        BadCase{{"diff", "a.dat"}, "diff needs A.dat and B.dat"},
+        BadCase{{"diff", "a.dat", "b.dat", "-o", "c.dat"}, "diff writes no file: it takes no -o or --force"},
+        BadCase{{"diff", "a.dat", "b.dat", "--pace-ms", "5"},
+                "diff works on files alone: it takes no link and no link option"}));
+
+struct FileCommandCase {
+    std::vector<const char*> args;
+    ToolCommand command;
+    const char* file;
+    const char* table;
+    const char* secondFile;
+    const char* output;
+};
+
+class FileCommands : public ::testing::TestWithParam<FileCommandCase> {};
+
+TEST_P(FileCommands, NeedNoLink)
+{
+    const FileCommandCase& c = GetParam();
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse(c.args, o, error)) << error;
+    EXPECT_EQ(o.command, c.command);
+    EXPECT_TRUE(IsFileCommand(o.command));
+    EXPECT_EQ(o.link, LinkKind::kNone);
+    EXPECT_EQ(o.file, c.file);
+    EXPECT_EQ(o.table, c.table);
+    EXPECT_EQ(o.secondFile, c.secondFile);
+    EXPECT_EQ(o.output, c.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FileCommands,
+    ::testing::Values(
+        FileCommandCase{{"titles", "export", "a.dat"}, ToolCommand::kTitlesExport, "a.dat", "", "", ""},
+        FileCommandCase{{"titles", "export", "-o", "t.csv", "--force", "a.dat"}, ToolCommand::kTitlesExport, "a.dat",
+                        "", "", "t.csv"},
+        FileCommandCase{{"titles", "import", "a.dat", "t.csv"}, ToolCommand::kTitlesImport, "a.dat", "t.csv", "", ""},
+        FileCommandCase{{"titles", "import", "a.dat", "t.csv", "-o", "new.dat"}, ToolCommand::kTitlesImport, "a.dat",
+                        "t.csv", "", "new.dat"},
+        FileCommandCase{{"diff", "a.dat", "b.dat", "--json"}, ToolCommand::kDiff, "a.dat", "", "b.dat", ""}));
+
+TEST(Options, HelpOfTheTitlesGroupAndItsCommands)
+{
+    for (std::vector<const char*> args : {std::vector<const char*>{"titles", "--help"},
+                                          std::vector<const char*>{"titles", "import", "-h"}}) {
+        ToolOptions o;
+        std::string error;
+        ASSERT_TRUE(Parse(args, o, error));
+        EXPECT_TRUE(o.help);
+        EXPECT_EQ(std::string(HelpText(o.command)).rfind("kvr2840e titles export FILE.dat", 0), 0u);
+    }
+}
 
 TEST(Options, ListenLinkForManyUnits)
 {
@@ -115,7 +178,7 @@ TEST(Compare, ListsTheReadTablesButNotTheFreeLayout)
     ASSERT_EQ(d.size(), 4u);
     EXPECT_EQ(d[0].table + " " + d[0].index, "CurrentDisplayPattern ");
     EXPECT_EQ(d[1].table + " " + d[1].index, "DisplayPatternTable 03/05");
-    EXPECT_EQ(d[1].unitValue, 65);
+    EXPECT_EQ(std::get<int>(d[1].secondRaw), 65);
     EXPECT_EQ(d[2].table + " " + d[2].index, "AutoSwitchPatternTable 32/64");
     EXPECT_EQ(d[3].table + " " + d[3].index, "VideoOutputEnable 16");
 }
@@ -179,7 +242,7 @@ TEST(Progress, PlainLinesWhenNotATerminal)
     unit.result = UnitResult::kDone;
     ToolUnit differs;
     SetAllUnit(differs, 1, "/dev/ttyUSB0", 66);
-    differs.differences.push_back({"VideoOutputEnable", "02", 1, 0});
+    differs.differences.push_back({"VideoOutputEnable", "02", "video output 2", "ON", "OFF", 1, 0});
     differs.result = UnitResult::kDiffers;
     FILE* out = tmpfile();
     ASSERT_NE(out, nullptr);
