@@ -22,16 +22,19 @@ const char kToolHelp[] =
     "  kvr2840e set-all FILE.dat LINK\n"
     "  kvr2840e verify FILE.dat LINK\n"
     "  kvr2840e send LINK TEXT\n"
+    "  kvr2840e provision FILE.dat LINK [--sections LIST] [--clock]\n"
     "  kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
     "  kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
     "  kvr2840e diff A.dat B.dat [--json]\n"
     "  kvr2840e SUB-COMMAND --help\n"
     "\n"
     "LINK:\n"
-    "  --serial DEVICE [--address N|broadcast]\n"
+    "  --serial DEVICE [--address N|LIST|broadcast]\n"
     "                     a serial port at 9600 baud 8E1 (/dev/ttyUSB0, COM3); with\n"
     "                     --address an RS-485 bus, each command after the unit's\n"
-    "                     two-digit address (00..31) or FF for broadcast\n"
+    "                     two-digit address (00..31) or FF for broadcast; a LIST\n"
+    "                     (0,5,7 or 0-15) runs the sub-command on each of those\n"
+    "                     units in turn, one result per unit\n"
     "  --tcp HOST:PORT    connect to one unit\n"
     "  --listen PORT --units N [--wait SECONDS]\n"
     "                     be the server that units connect to (PORT 0: any free\n"
@@ -41,7 +44,8 @@ const char kToolHelp[] =
     "\n"
     "Options:\n"
     "  --pace-ms MS       one step every MS ms (default: 300 for read all, 400 for\n"
-    "                     set all, as the program); never sooner than the reply\n"
+    "                     set all, as the program; provision: as soon as the reply\n"
+    "                     is in); never sooner than the reply\n"
     "  --json             a summary on stdout a script can read\n"
     "\n"
     "Exit codes: 0 all done (diff: the files hold the same settings), 1 a unit\n"
@@ -93,6 +97,37 @@ const char kSendHelp[] =
     "in front) and prints the unit's reply line. The exit code is 1 when no reply\n"
     "came within the program's time-out or the unit answered MENU, ALARM, LOCK, GN\n"
     "or E0..E3 (or a reply the program refuses). A broadcast has no reply.\n";
+
+const char kProvisionHelp[] =
+    "kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--pace-ms MS] [--json]\n"
+    "\n"
+    "Sends every setting FILE.dat holds, with the commands of the program's \"設定\"\n"
+    "and \"全設定\" buttons, section by section in this order:\n"
+    "  routing        the 67 steps of set-all\n"
+    "  alarms         AIP, ADT, ABOO, ADO, ARO\n"
+    "  alarm-io       AIN, AOM and AOS, each for all entries\n"
+    "  date-time      TSDR, TSDS, TSI and TSO for all entries (the display, not\n"
+    "                 the clock)\n"
+    "  titles         one CT a channel (64)\n"
+    "  title-display  CTI, CTO, CTPI and CTSI for all entries, CTAT, CTAB\n"
+    "  panel          POO, PMO, PN\n"
+    "  network        EIA, EGA, EAA, ESM, ECT, EKA (the network settings the\n"
+    "                 file holds); serial links only\n"
+    "--sections takes a comma-separated LIST of these names, or all. The default\n"
+    "is every section but panel and network: those can lock people out of a unit\n"
+    "or move it off the network, so they go only when named. network over --tcp\n"
+    "or --listen is refused (it would cut the link it travels on).\n"
+    "\n"
+    "--clock also sets the unit's clock from this PC's local time (DSY, DSM, DSD,\n"
+    "TSH, TSM, TSS), last; it waits for the next minute when the current one would\n"
+    "turn during those six steps, so the unit ends within a second or two of the\n"
+    "PC.\n"
+    "\n"
+    "Each step goes as soon as the previous reply is in (--pace-ms MS for a slower\n"
+    "pace); on broadcast each step also waits the time the line needs to carry it.\n"
+    "A title the unit would refuse, or a password that is not six digits, is\n"
+    "refused before anything is sent, with its channel and its line of the file.\n"
+    "A unit that fails stops at its step, as set-all's do; the others go on.\n";
 
 const char kTitlesHelp[] =
     "kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
@@ -168,6 +203,8 @@ ToolCommand CommandOf(const char* word)
         return ToolCommand::kVerify;
     if (strcmp(word, "send") == 0)
         return ToolCommand::kSend;
+    if (strcmp(word, "provision") == 0)
+        return ToolCommand::kProvision;
     if (strcmp(word, "titles") == 0)
         return ToolCommand::kTitles;
     if (strcmp(word, "diff") == 0)
@@ -234,6 +271,7 @@ const char* CommandName(ToolCommand command)
     case ToolCommand::kSetAll: return "set-all";
     case ToolCommand::kVerify: return "verify";
     case ToolCommand::kSend: return "send";
+    case ToolCommand::kProvision: return "provision";
     case ToolCommand::kTitles: return "titles";
     case ToolCommand::kTitlesExport: return "titles export";
     case ToolCommand::kTitlesImport: return "titles import";
@@ -250,6 +288,7 @@ const char* HelpText(ToolCommand command)
     case ToolCommand::kSetAll: return kSetAllHelp;
     case ToolCommand::kVerify: return kVerifyHelp;
     case ToolCommand::kSend: return kSendHelp;
+    case ToolCommand::kProvision: return kProvisionHelp;
     case ToolCommand::kTitles:
     case ToolCommand::kTitlesExport:
     case ToolCommand::kTitlesImport: return kTitlesHelp;
@@ -288,7 +327,7 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
         ++i;
     }
 
-    bool addressGiven = false, unitsGiven = false, waitGiven = false, outputGiven = false;
+    bool addressGiven = false, unitsGiven = false, waitGiven = false, outputGiven = false, sectionsGiven = false;
     bool linkOptionGiven = false;   // any of the link and its options
     std::string outputValue;
     std::string positional[2];
@@ -315,10 +354,14 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
             if (!needValue("an address"))
                 return false;
             addressGiven = true;
-            if (strcmp(value, "broadcast") == 0)
+            if (strcmp(value, "broadcast") == 0) {
                 o.address = kSlaveBroadcast;
-            else if (!ParseNumber(value, 0, kMaxSlaveAddress, o.address))
-                return Fail(error, "--address takes 0..31 or broadcast");
+                o.addresses = {kSlaveBroadcast};
+            } else if (!ParseSlaveAddressList(value, o.addresses)) {
+                return Fail(error, "--address takes 0..31, a list such as 0,5,7 or 0-15, or broadcast");
+            } else {
+                o.address = o.addresses[0];
+            }
         } else if (arg == "--tcp") {
             if (!needValue("HOST:PORT") || !SetLink(o, LinkKind::kTcp, error))
                 return false;
@@ -351,6 +394,16 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
                 return false;
             outputGiven = true;
             outputValue = value;
+        } else if (arg == "--sections") {
+            if (!needValue("a list of sections"))
+                return false;
+            sectionsGiven = true;
+            std::string why;
+            if (!ParseProvisionSections(value, o.sections, why))
+                return Fail(error, "--sections: " + why + " (routing, alarms, alarm-io, date-time, titles, "
+                                   "title-display, panel, network, or all)");
+        } else if (arg == "--clock") {
+            o.clock = true;
         } else if (arg == "--force") {
             o.force = true;
         } else if (arg == "--json") {
@@ -381,7 +434,13 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
     if (o.link == LinkKind::kListen && !unitsGiven)
         return Fail(error, "--listen needs --units N");
     if (o.link != LinkKind::kListen)
-        o.units = 1;
+        o.units = o.addresses.size() > 1 ? static_cast<int>(o.addresses.size()) : 1;
+    if ((sectionsGiven || o.clock) && o.command != ToolCommand::kProvision)
+        return Fail(error, "--sections and --clock belong to provision");
+    if (o.command == ToolCommand::kProvision && (o.sections & ProvisionBit(kProvisionNetwork)) &&
+        o.link != LinkKind::kSerial)
+        return Fail(error, "the network section goes on a serial link only: over TCP it would cut the link it "
+                           "travels on");
     if (outputGiven != (o.command == ToolCommand::kReadAll))
         return Fail(error, o.command == ToolCommand::kReadAll ? "read-all needs -o FILE.dat"
                                                               : "-o belongs to read-all");

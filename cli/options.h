@@ -2,9 +2,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "files/provisioning.h"
 
 // kTitles is the group "titles" itself: its help, or its missing word.
-enum class ToolCommand { kNone, kReadAll, kSetAll, kVerify, kSend, kTitles, kTitlesExport, kTitlesImport, kDiff };
+enum class ToolCommand {
+    kNone, kReadAll, kSetAll, kVerify, kSend, kProvision, kTitles, kTitlesExport, kTitlesImport, kDiff
+};
 enum class LinkKind { kNone, kSerial, kTcp, kListen };
 
 constexpr int kExitDone = 0;
@@ -17,6 +22,9 @@ struct ToolOptions {
     LinkKind link = LinkKind::kNone;
     std::string device;         // --serial
     int address;                // --address: 0..31, kSlaveBroadcast; kNoAddressPrefix for RS-232C
+    // --address with several units of one RS-485 bus ("0,5,7", "0-15"): each
+    // runs the sub-command in turn; `address` is the first of them.
+    std::vector<int> addresses;
     std::string host;           // --tcp HOST:PORT
     int port = 0;
     int listenPort = 0;         // --listen (0: any free port)
@@ -28,7 +36,9 @@ struct ToolOptions {
     std::string secondFile;     // diff: B.dat
     std::string output;         // titles export and import: -o
     std::string text;           // send
-    int paceMs = -1;            // --pace-ms; -1: the dialogs' pace
+    int paceMs = -1;            // --pace-ms; -1: the dialogs' pace (provision: as soon as the reply is in)
+    ProvisionSections sections = kProvisionDefault;   // provision --sections
+    bool clock = false;         // provision --clock
     bool force = false;
     bool json = false;
     bool help = false;

@@ -12,11 +12,36 @@
 #include "cli/report.h"
 #include "cli/unit_exchange.h"
 #include "dialogs/routing/settings_transfer.h"
+#include "files/provisioning.h"
 #include "files/settings_file.h"
 #include "link/tcp_state.h"
 #include "sim/net.h"
 
 namespace {
+
+// The one plan of a provision run: every unit sends the same file. The
+// step table's builder has no context of its own, and the tool runs on one
+// thread.
+ProvisionPlan Plan;
+const SequenceSteps ProvisionSteps = {
+    .timerId = 0,
+    .periodMs = 0,
+    .length = 0,   // set from the plan before the run
+    .sendModelStep = [](const DeviceModelData& model, int step) { return SendProvisionStep(model, Plan, step); },
+};
+SequenceSteps PlannedSteps = ProvisionSteps;
+
+// The clock steps read the PC's time as they go; before the first of them a
+// unit waits for the next minute when the current one would turn during the
+// six (each step at the pace, or a reply's time when it is faster).
+int64_t ClockHold(const UnitExchange& unit, int nextStep, int64_t nowMs)
+{
+    if (nextStep < 1 || nextStep > Plan.length || Plan.steps[nextStep - 1].section != kProvisionClock ||
+        Plan.steps[nextStep - 1].index != 0)
+        return nowMs;
+    const int perStep = std::max(unit.paceMs, 300);
+    return nowMs + ClockStartDelayMs(ProvisionClock(), kProvisionClockSteps * perStep + 500);
+}
 
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 2000;
@@ -43,7 +68,9 @@ private:
     bool LoadSettingsFile(int& code);
     bool CheckOutputs(int& code);
     bool OpenLink(int& code);
-    LinkedUnit& AddUnit(const std::string& address, SimHandle socket, int64_t nowMs);
+    LinkedUnit& AddUnit(const std::string& address, SimHandle socket, int64_t nowMs, int rs485Address);
+    void AddNextBusUnit(int64_t nowMs);
+    bool MoreBusUnits() const;
     void Loop();
     void WaitAndReceive(int64_t nowMs, int64_t wakeMs);
     void AcceptUnits(int64_t nowMs);
@@ -61,6 +88,7 @@ private:
     SimHandle listener_ = kNoHandle;
     bool networking_ = false;
     int64_t acceptUntilMs_ = 0;
+    int nextAddress_ = 0;     // the bus's next address in o_.addresses
     std::vector<std::unique_ptr<LinkedUnit>> units_;
     std::unique_ptr<ProgressDisplay> display_;
     bool terminal_ = false;   // asked once: on Windows the question also switches the console mode
@@ -109,7 +137,7 @@ bool Tool::OpenLink(int& code)
         if (networking_ && o_.link == LinkKind::kTcp) {
             const SimHandle socket = ConnectTcp(o_.host.c_str(), o_.port, kConnectTimeoutMs, error);
             if (socket != kNoHandle) {
-                AddUnit(o_.host + ":" + std::to_string(o_.port), socket, MonotonicMs());
+                AddUnit(o_.host + ":" + std::to_string(o_.port), socket, MonotonicMs(), kNoAddressPrefix);
                 return true;
             }
         } else if (networking_) {
@@ -124,19 +152,33 @@ bool Tool::OpenLink(int& code)
         }
     }
     if (serial_) {
-        std::string address = o_.device;
-        if (o_.address == kSlaveBroadcast)
-            address += " broadcast";
-        else if (o_.address != kNoAddressPrefix)
-            address += " address " + std::to_string(o_.address);
-        AddUnit(address, kNoHandle, MonotonicMs());
+        AddNextBusUnit(MonotonicMs());
         return true;
     }
     code = Refuse(error, kExitLinkFailed);
     return false;
 }
 
-LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t nowMs)
+// The serial line's next unit: the one of RS-232C, or the next address of
+// the bus (they share the line, so one runs after the other).
+void Tool::AddNextBusUnit(int64_t nowMs)
+{
+    const int address = o_.addresses.empty() ? o_.address : o_.addresses[nextAddress_];
+    ++nextAddress_;
+    std::string name = o_.device;
+    if (address == kSlaveBroadcast)
+        name += " broadcast";
+    else if (address != kNoAddressPrefix)
+        name += " address " + std::to_string(address);
+    AddUnit(name, kNoHandle, nowMs, address);
+}
+
+bool Tool::MoreBusUnits() const
+{
+    return serial_ && nextAddress_ < static_cast<int>(o_.addresses.size());
+}
+
+LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t nowMs, int rs485Address)
 {
     units_.push_back(std::make_unique<LinkedUnit>());
     LinkedUnit& linked = *units_.back();
@@ -145,7 +187,7 @@ LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t 
     u.number = static_cast<int>(units_.size());
     u.address = address;
     u.serialReplies = o_.link == LinkKind::kSerial;
-    if (o_.command == ToolCommand::kSetAll)
+    if (o_.command == ToolCommand::kSetAll || o_.command == ToolCommand::kProvision)
         u.model = fileModel_;
     else
         ResetModelToStartValues(u.model);
@@ -153,10 +195,15 @@ LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t 
     case ToolCommand::kReadAll:
     case ToolCommand::kVerify: u.steps = &ReadAllSettings; break;
     case ToolCommand::kSetAll: u.steps = &SetAllSettings; break;
+    case ToolCommand::kProvision:
+        u.steps = &PlannedSteps;
+        u.earliestStep = ClockHold;
+        break;
     default: u.text = o_.text; break;
     }
+    // Provisioning goes at the line's pace: each step once the reply is in.
     u.paceMs = o_.paceMs >= 0 ? o_.paceMs : (u.steps ? u.steps->periodMs : 0);
-    PrepareUnit(u, o_.link == LinkKind::kSerial ? o_.address : kNoAddressPrefix);
+    PrepareUnit(u, o_.link == LinkKind::kSerial ? rs485Address : kNoAddressPrefix);
     display_->Started(linked.unit);
     StartUnit(u, nowMs);
     Flush(linked);
@@ -218,7 +265,7 @@ void Tool::AcceptUnits(int64_t nowMs)
             CloseSocket(socket);   // more units than asked for: not served
             continue;
         }
-        AddUnit(PeerAddress(socket), socket, nowMs);
+        AddUnit(PeerAddress(socket), socket, nowMs, kNoAddressPrefix);
     }
 }
 
@@ -228,10 +275,11 @@ void Tool::WaitAndReceive(int64_t nowMs, int64_t wakeMs)
     if (serial_) {
         char buffer[kReceiveBufferBytes];
         const int n = ReadSerialPort(serial_, buffer, sizeof buffer, timeout);
+        // The line's unit now: on a bus, the one whose turn it is.
         if (n > 0)
-            UnitReceived(units_[0]->unit.exchange, buffer, n, MonotonicMs());
+            UnitReceived(units_.back()->unit.exchange, buffer, n, MonotonicMs());
         else if (n < 0)
-            UnitLinkLost(units_[0]->unit.exchange, "the serial port failed");
+            UnitLinkLost(units_.back()->unit.exchange, "the serial port failed");
         return;
     }
     std::vector<WaitItem> items;
@@ -305,6 +353,10 @@ void Tool::Loop()
             wake = std::min(wake, UnitWakeTime(linked->unit.exchange));
             running = running || linked->unit.exchange.state == UnitState::kRunning;
         }
+        if (!running && MoreBusUnits()) {
+            AddNextBusUnit(now);
+            continue;
+        }
         if (!running && listener_ == kNoHandle)
             return;
         if (terminal_)
@@ -371,10 +423,24 @@ int Tool::Report()
 
 int Tool::Run()
 {
-    many_ = o_.link == LinkKind::kListen && o_.units > 1;
+    many_ = o_.units > 1;
     int code = kExitDone;
-    if ((o_.command == ToolCommand::kSetAll || o_.command == ToolCommand::kVerify) && !LoadSettingsFile(code))
+    if ((o_.command == ToolCommand::kSetAll || o_.command == ToolCommand::kVerify ||
+         o_.command == ToolCommand::kProvision) &&
+        !LoadSettingsFile(code))
         return code;
+    if (o_.command == ToolCommand::kProvision) {
+        // What no unit would take is refused before anything is sent.
+        const std::string refusal = ProvisionRefusal(fileModel_, o_.sections);
+        if (!refusal.empty()) {
+            for (size_t at = 0, end; (end = refusal.find('\n', at)) != std::string::npos; at = end + 1)
+                Refuse(o_.file + ": " + refusal.substr(at, end - at), kExitUsage);
+            return Refuse("nothing sent", kExitUsage);
+        }
+        PlanProvision(fileModel_, o_.sections, o_.clock, Plan);
+        PlannedSteps = ProvisionSteps;
+        PlannedSteps.length = Plan.length;
+    }
     if (o_.command == ToolCommand::kReadAll && !CheckOutputs(code))
         return code;
     terminal_ = ProgressTerminal();

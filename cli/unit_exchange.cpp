@@ -1,8 +1,10 @@
 #include "cli/unit_exchange.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/status_timer.h"
+#include "link/link_state.h"
 
 namespace {
 
@@ -159,6 +161,13 @@ void TickUnit(UnitExchange& unit, int64_t nowMs)
     }
     if (!unit.steps || nowMs < unit.nextTickMs)
         return;
+    if (unit.earliestStep && !t.busy) {
+        const int64_t at = unit.earliestStep(unit, t.stepCounter + 1, nowMs);
+        if (at > nowMs) {
+            unit.nextTickMs = at;
+            return;
+        }
+    }
     unit.nextTickMs = NextGridTick(unit, nowMs);
 
     int step = 0;
@@ -172,6 +181,10 @@ void TickUnit(UnitExchange& unit, int64_t nowMs)
             built = unit.steps->sendModelStep(unit.model, step);
         }
         SendCurrent(unit, nowMs, built);
+        // No unit answers a broadcast: the next step waits at least until
+        // the line has carried this one (11 bits a character at 9600 baud).
+        if (unit.channel.rs485Address == kSlaveBroadcast)
+            unit.nextTickMs = std::max(unit.nextTickMs, nowMs + (unit.channel.frameLength * 11 * 1000 + 9599) / 9600);
         break;
     }
     case kSequenceSucceeded:

@@ -34,6 +34,8 @@ struct UnitExchange {
     const SequenceSteps* steps = nullptr;
     std::string text;
     int paceMs = 0;
+    // When step `nextStep` may go out at the earliest (nullptr: at its tick).
+    int64_t (*earliestStep)(const UnitExchange& unit, int nextStep, int64_t nowMs) = nullptr;
 
     UnitState state = UnitState::kRunning;
     int step = 0;              // the step sent last (1-based); 0 before the first

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/link_state.h"
+
 namespace {
 
 const char* LineErrorWord(LineError error)
@@ -211,26 +213,5 @@ bool LinkAnsweredItsLast(const LinkEndpoint& link, int closeAfterCommands)
 
 bool ParseAddressList(const char* text, std::vector<int>& addresses)
 {
-    addresses.clear();
-    const char* p = text;
-    while (true) {
-        int digits = 0;
-        int value = 0;
-        while (IsDigit(*p) && digits < 3) {
-            value = value * 10 + (*p - '0');
-            ++digits;
-            ++p;
-        }
-        if (digits == 0 || digits > 2 || value > 31)
-            return false;
-        for (int known : addresses)
-            if (known == value)
-                return false;
-        addresses.push_back(value);
-        if (*p == '\0')
-            return true;
-        if (*p != ',')
-            return false;
-        ++p;
-    }
+    return ParseSlaveAddressList(text, addresses);
 }

@@ -96,6 +96,6 @@ void ConsumeBytes(LinkEndpoint& link, int count);
 // to hang up after that many commands closes the connection.
 bool LinkAnsweredItsLast(const LinkEndpoint& link, int closeAfterCommands);
 
-// An RS-485 address list such as "0,5,7" (or "00,05,07"): addresses 0..31,
-// each at most once. False for anything else.
+// An RS-485 address list such as "0,5,7", "00,05,07" or "0-3,7": addresses
+// 0..31, each at most once. False for anything else.
 bool ParseAddressList(const char* text, std::vector<int>& addresses);

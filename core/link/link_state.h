@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 enum { kInterfaceSerial = 0, kInterfaceTcp = 1 };
 enum { kControlRs232c = 0, kControlRs485 = 1 };
@@ -45,3 +46,8 @@ extern std::atomic<int32_t> IoStatusWindowOpen;
 
 // True when commands go over RS-485 (serial interface in RS-485 mode).
 bool IsRs485Link();
+
+// An RS-485 address list such as "0,5,7", "00,05,07" or "0-15": addresses
+// 0..31 of one bus, each at most once, in the order given. False for
+// anything else (the list is then unspecified).
+bool ParseSlaveAddressList(const char* text, std::vector<int>& addresses);

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "cli/compare.h"
+#include "files/provisioning.h"
 #include "files/settings_file.h"
 #include "link/send_path.h"
 #include "protocol/command_builder.h"
@@ -296,6 +299,108 @@ INSTANTIATE_TEST_SUITE_P(
                   {"\"result\":\"failed\",\"steps\":3,\"step\":4,",
                    "\"message\":\"the unit closed the connection\""}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The lines a provision of `model` sends one unit, from the builders, the
+// unit's two-digit address in front.
+std::vector<std::string> ProvisionLines(const DeviceModelData& model, ProvisionSections sections, int address)
+{
+    ProvisionPlan plan;
+    PlanProvision(model, sections, false, plan);
+    TransactionStateRecord transaction;
+    CommandChannel channel;
+    channel.transaction = &transaction;
+    channel.rs485Address = address;
+    std::vector<std::string> lines;
+    for (int step = 1; step <= plan.length; ++step) {
+        SendingOnChannel sending(channel);
+        EXPECT_TRUE(SendProvisionStep(model, plan, step)) << step;
+        lines.emplace_back(channel.frame, static_cast<size_t>(channel.frameLength - 2));
+    }
+    return lines;
+}
+
+// Every section of the file goes to each unit of the bus in turn, with the
+// builders' texts; a unit that does not answer fails alone at its first step.
+TEST_F(CliProcess, ProvisionSendsEverySectionToEachUnitOfABus)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--rs485", "0,5", "--log", Path("commands.log")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    DeviceModelData site = SiteModel();
+    strcpy(site.TitleText[11], "\x82\x62\x82\x60\x82\x6c\x82\x50");   // ＣＡＭ１
+    site.AlarmSettings.buzzer = 1;
+    site.TitlePosition[11] = 1;
+    strcpy(site.PanelLock.password, "135790");
+    site.UnitNetwork.ipAddress[3] = 77;
+    WriteModel(Path("site.dat"), site);
+    std::string out, err;
+    EXPECT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--address", "0,3,5", "--sections",
+                       "all", "--json"},
+                      out, err),
+              1)
+        << err;
+    EXPECT_NE(out.find("\"units\":3,\"expected\":3,\"done\":2,\"failed\":1,"), std::string::npos) << out;
+    EXPECT_EQ(Count(out, "\"result\":\"done\",\"steps\":158,"), 2) << out;
+    EXPECT_NE(out.find("\"address\":\"" + Path("pty") + " address 3\",\"result\":\"failed\",\"steps\":0,\"step\":1,"),
+              std::string::npos)
+        << out;
+
+    std::vector<std::string> expected = ProvisionLines(site, kProvisionAll, 0);
+    expected.push_back(ProvisionLines(site, kProvisionAll, 3)[0]);
+    for (const std::string& line : ProvisionLines(site, kProvisionAll, 5))
+        expected.push_back(line);
+    EXPECT_EQ(Lines(ReadFile(Path("commands.log"))), expected);
+    // What the unit now holds, read back through its own reads.
+    for (const auto& [read, reply] : std::vector<std::pair<std::string, std::string>>{
+             {"RPN", "05PN135790"}, {"RABOO", "05ABOON"}, {"RCT12", "05CT1223432341234D2331"}}) {
+        ASSERT_EQ(RunTool({"send", "--serial", Path("pty"), "--address", "5", read}, out, err), 0) << err;
+        EXPECT_EQ(out.substr(0, reply.size()), reply) << read;
+    }
+}
+
+// What no unit would take stops the run before anything is sent; the clock
+// goes last, as the PC's local time.
+TEST_F(CliProcess, ProvisionRefusesBadValuesFirstAndSetsTheClockLast)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--log", Path("commands.log")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    DeviceModelData site = SiteModel();
+    strcpy(site.TitleText[11], "CAM1");
+    strcpy(site.PanelLock.password, "1234");
+    WriteModel(Path("bad.dat"), site);
+    std::string out, err;
+    EXPECT_EQ(RunTool({"provision", Path("bad.dat"), "--serial", Path("pty"), "--sections", "titles,panel"}, out, err),
+              2);
+    const int titleLine = SettingsFileLineOf(site, site.TitleText[11]);
+    EXPECT_NE(err.find("bad.dat: title 12 (line " + std::to_string(titleLine) + "): "), std::string::npos) << err;
+    EXPECT_NE(err.find("bad.dat: password (line "), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(Path("commands.log")), "");
+
+    WriteModel(Path("site.dat"), SiteModel());
+    ASSERT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--sections", "alarms", "--clock"}, out,
+                      err),
+              0)
+        << err;
+    const std::time_t end = std::time(nullptr);
+    const std::vector<std::string> lines = Lines(ReadFile(Path("commands.log")));
+    ASSERT_EQ(lines.size(), 5u + 6u);
+    std::tm sent{};
+    const char* const fields[] = {"DSY", "DSM", "DSD", "TSH", "TSM", "TSS"};
+    int values[6] = {};
+    for (int k = 0; k < 6; ++k) {
+        ASSERT_EQ(lines[5 + k].substr(0, 3), fields[k]);
+        values[k] = std::stoi(lines[5 + k].substr(3));
+    }
+    sent.tm_year = values[0] + 100;
+    sent.tm_mon = values[1] - 1;
+    sent.tm_mday = values[2];
+    sent.tm_hour = values[3];
+    sent.tm_min = values[4];
+    sent.tm_sec = values[5];
+    sent.tm_isdst = -1;
+    EXPECT_LE(std::abs(static_cast<long>(std::difftime(end, std::mktime(&sent)))), 2L);
+}
 
 TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
 {

@@ -43,7 +43,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"get-all"}, "unknown sub-command: get-all"},
         BadCase{{"set-all", "a.dat"}, "no link given: --serial, --tcp or --listen"},
         BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--tcp", "h:1"}, "give one link: --serial, --tcp or --listen"},
-        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--address", "32"}, "--address takes 0..31 or broadcast"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--address", "32"},
+                "--address takes 0..31, a list such as 0,5,7 or 0-15, or broadcast"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--address", "3-1"},
+                "--address takes 0..31, a list such as 0,5,7 or 0-15, or broadcast"},
+        BadCase{{"provision", "a.dat", "--serial", "/dev/x", "--sections", "titles,clock"},
+                "--sections: no section is called \"clock\" (routing, alarms, alarm-io, date-time, titles, "
+                "title-display, panel, network, or all)"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--clock"}, "--sections and --clock belong to provision"},
+        BadCase{{"provision", "a.dat", "--tcp", "h:1", "--sections", "all"},
+                "the network section goes on a serial link only: over TCP it would cut the link it travels on"},
+        BadCase{{"provision", "a.dat", "--listen", "0", "--units", "2", "--sections", "network"},
+                "the network section goes on a serial link only: over TCP it would cut the link it travels on"},
         BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--address", "3"}, "--address belongs to --serial"},
         BadCase{{"set-all", "a.dat", "--tcp", "h:65536"}, "--tcp takes HOST:PORT with a port 1..65535"},
         BadCase{{"set-all", "a.dat", "--listen", "9004"}, "--listen needs --units N"},
@@ -144,6 +155,27 @@ TEST(Options, SerialBroadcastSetAll)
     EXPECT_EQ(o.address, kSlaveBroadcast);
     EXPECT_EQ(o.units, 1);
     EXPECT_EQ(o.paceMs, 50);
+}
+
+// A bus of units, each in turn; the chosen sections; the clock.
+TEST(Options, ProvisionOnABus)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"provision", "a.dat", "--serial", "/dev/x", "--address", "0-2,5", "--sections",
+                       "titles,panel", "--clock"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.command, ToolCommand::kProvision);
+    EXPECT_EQ(o.addresses, (std::vector<int>{0, 1, 2, 5}));
+    EXPECT_EQ(o.address, 0);
+    EXPECT_EQ(o.units, 4);
+    EXPECT_EQ(o.sections, ProvisionBit(kProvisionTitles) | ProvisionBit(kProvisionPanel));
+    EXPECT_TRUE(o.clock);
+    ToolOptions plain;
+    ASSERT_TRUE(Parse({"provision", "a.dat", "--tcp", "h:1"}, plain, error));
+    EXPECT_EQ(plain.sections, kProvisionDefault);
+    EXPECT_FALSE(plain.clock);
 }
 
 TEST(Options, HelpOfASubCommand)

@@ -2,6 +2,7 @@
 // bytes and time passes only through the ticks' clock argument.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "cli/unit_exchange.h"
@@ -162,6 +163,39 @@ TEST(UnitExchange, BroadcastSetAllSendsOneStepATickWithoutReplies)
         TickUnit(run.unit, (step - 1) * 400);
     EXPECT_EQ(run.unit.state, UnitState::kSucceeded);
     EXPECT_EQ(run.Take().substr(0, 4), "FFOS");
+}
+
+// At the line's pace no unit answers a broadcast: each step waits until the
+// line has carried the one before (11 bits a character at 9600 baud).
+TEST(UnitExchange, BroadcastAtTheLinesPaceWaitsForTheLine)
+{
+    UnitRun run(&SetAllSettings, kSlaveBroadcast, true, 0);
+    StartUnit(run.unit, 0);
+    EXPECT_EQ(run.Take(), "FFOP01\r\n");           // 8 characters: 9.2 ms on the line
+    EXPECT_EQ(UnitWakeTime(run.unit), 10);
+    TickUnit(run.unit, 9);
+    EXPECT_EQ(run.Take(), "");
+    TickUnit(run.unit, 10);
+    const std::string second = run.Take();       // OS and 16 sources: 56 characters
+    EXPECT_EQ(second.substr(0, 4), "FFOS");
+    EXPECT_EQ(UnitWakeTime(run.unit), 10 + (static_cast<int64_t>(second.size()) * 11000 + 9599) / 9600);
+}
+
+// A step may be held back past its tick (the clock waiting for a minute).
+TEST(UnitExchange, AHeldStepWaitsUntilItsTime)
+{
+    UnitRun run(&SetAllSettings, kNoAddressPrefix, true, 0);
+    run.unit.earliestStep = [](const UnitExchange&, int nextStep, int64_t nowMs) {
+        return nextStep == 2 ? std::max<int64_t>(nowMs, 5000) : nowMs;
+    };
+    StartUnit(run.unit, 0);
+    EXPECT_EQ(run.Take(), "OP01\r\n");
+    run.Reply("GO\r\n", 10);
+    TickUnit(run.unit, 10);
+    EXPECT_EQ(run.Take(), "");
+    EXPECT_EQ(UnitWakeTime(run.unit), 5000);
+    TickUnit(run.unit, 5000);
+    EXPECT_EQ(run.Take().substr(0, 5), "OSI01");
 }
 
 TEST(UnitExchange, TcpReplyInTwoPiecesIsAppliedOnce)

@@ -143,7 +143,9 @@ TEST_F(SimLinkTest, AddressList)
     EXPECT_EQ(addresses, (std::vector<int>{0, 5, 7}));
     EXPECT_TRUE(ParseAddressList("31,00,09", addresses));
     EXPECT_EQ(addresses, (std::vector<int>{31, 0, 9}));
-    for (const char* bad : {"", "32", "5,5", "05,5", "1,", ",1", "1;2", "001", "a", "1,,2"})
+    EXPECT_TRUE(ParseAddressList("0-3,7", addresses));
+    EXPECT_EQ(addresses, (std::vector<int>{0, 1, 2, 3, 7}));
+    for (const char* bad : {"", "32", "5,5", "05,5", "1,", ",1", "1;2", "001", "a", "1,,2", "5-3", "0-32", "0-3,2", "1-"})
         EXPECT_FALSE(ParseAddressList(bad, addresses)) << bad;
 }
 
