@@ -66,7 +66,23 @@ run_tool send --tcp "127.0.0.1:$port" OP05
 check "send prints the reply line" "0 GO" "$rc $out"
 
 run_tool verify "$site" --tcp "127.0.0.1:$port" --pace-ms 0
-check "verify lists the changed pattern" "1 CurrentDisplayPattern - file 0 unit 4" "$rc $out"
+check "verify lists the changed pattern" "1 current display pattern: 1 in the file, 5 on the unit" "$rc $out"
+
+run_tool provision "$site" --tcp "127.0.0.1:$port" --sections alarms,titles --clock
+check "provision over TCP exits 0" 0 "$rc"
+check "provision sent the alarms, the 64 titles and the clock" 1 "$(tr -d '\r' <"$work/err" | grep -c 'done (75 steps)')"
+
+# The titles as a table and back, through the Windows code page and files.
+csv="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/titles.csv" 2>/dev/null | tr -d '\r')"
+new="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/new.dat" 2>/dev/null | tr -d '\r')"
+run_tool titles export "$site" -o "$csv"
+check "titles export exits 0" 0 "$rc"
+check "the table has a header and 64 rows" 65 "$(tr -d '\r' <"$work/titles.csv" | wc -l)"
+sed -i 's/^12,[^,]*,/12,ＣＡＭ１,/' "$work/titles.csv"
+run_tool titles import "$site" "$csv" -o "$new"
+check "titles import exits 0" 0 "$rc"
+run_tool diff "$site" "$new"
+check "diff names the one changed title" "1 ＣＡＭ１\" in" "$rc $(printf '%s' "$out" | grep -o 'ＣＡＭ１" in')"
 
 # Three units at the tool's server.
 "$kvr_wine" "$tool" set-all "$site" --listen 0 --units 3 --pace-ms 0 --json >"$work/out" 2>"$work/err" &
