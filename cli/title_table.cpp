@@ -86,13 +86,10 @@ std::string FirstUnshowable(const std::string& shiftJis)
         const size_t length = CharacterLength(shiftJis, at);
         const std::string character = shiftJis.substr(at, length);
         at += length;
-        if (length == 2) {
-            const uint16_t code = static_cast<uint16_t>((static_cast<unsigned char>(character[0]) << 8) |
-                                                        static_cast<unsigned char>(character[1]));
-            const uint16_t jis = ShiftJisToJis(code);
-            if (jis != 0 && jis <= kJisHighestTitleCode)
-                continue;
-        }
+        // The title rule itself, on the character alone.
+        uint16_t codes[kTitleCharacters];
+        if (EncodeTitle(character.c_str(), codes) == kTitleOk)
+            continue;
         std::string utf8;
         return ShiftJisToUtf8(character, utf8) ? utf8 : std::string();
     }

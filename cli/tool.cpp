@@ -23,13 +23,12 @@ namespace {
 // step table's builder has no context of its own, and the tool runs on one
 // thread.
 ProvisionPlan Plan;
-const SequenceSteps ProvisionSteps = {
+SequenceSteps ProvisionSteps = {
     .timerId = 0,
     .periodMs = 0,
     .length = 0,   // set from the plan before the run
     .sendModelStep = [](const DeviceModelData& model, int step) { return SendProvisionStep(model, Plan, step); },
 };
-SequenceSteps PlannedSteps = ProvisionSteps;
 
 // The clock steps read the PC's time as they go; before the first of them a
 // unit waits for the next minute when the current one would turn during the
@@ -196,7 +195,7 @@ LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t 
     case ToolCommand::kVerify: u.steps = &ReadAllSettings; break;
     case ToolCommand::kSetAll: u.steps = &SetAllSettings; break;
     case ToolCommand::kProvision:
-        u.steps = &PlannedSteps;
+        u.steps = &ProvisionSteps;
         u.earliestStep = ClockHold;
         break;
     default: u.text = o_.text; break;
@@ -438,8 +437,7 @@ int Tool::Run()
             return Refuse("nothing sent", kExitUsage);
         }
         PlanProvision(fileModel_, o_.sections, o_.clock, Plan);
-        PlannedSteps = ProvisionSteps;
-        PlannedSteps.length = Plan.length;
+        ProvisionSteps.length = Plan.length;
     }
     if (o_.command == ToolCommand::kReadAll && !CheckOutputs(code))
         return code;

@@ -8,53 +8,28 @@
 
 namespace {
 
-using Builder = bool (*)(const DeviceModelData& model, int index);
+using Builder = bool (*)(const DeviceModelData& model);
 
 const char* const kNames[kProvisionSectionCount] = {
     "routing", "alarms", "alarm-io", "date-time", "titles", "title-display", "panel", "network",
 };
 
-const Builder kAlarms[] = {
-    [](const DeviceModelData& m, int) { return SendAlarmPolarity(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmHoldTime(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmBuzzer(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmDisplay(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmReturn(m); },
-};
-const Builder kAlarmIo[] = {
-    [](const DeviceModelData& m, int) { return SendAlarmInputAll(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmVideoOutputAll(m); },
-    [](const DeviceModelData& m, int) { return SendAlarmSignalOutputAll(m); },
-};
-const Builder kDateTime[] = {
-    [](const DeviceModelData& m, int) { return SendDateTimeFormat(m); },
-    [](const DeviceModelData& m, int) { return SendDateTimeSize(m); },
-    [](const DeviceModelData& m, int) { return SendDateTimeInputAll(m); },
-    [](const DeviceModelData& m, int) { return SendDateTimeOutputAll(m); },
-};
-const Builder kTitleDisplay[] = {
-    [](const DeviceModelData& m, int) { return SendTitleDisplayInputAll(m); },
-    [](const DeviceModelData& m, int) { return SendTitleDisplayOutputAll(m); },
-    [](const DeviceModelData& m, int) { return SendTitlePositionAll(m); },
-    [](const DeviceModelData& m, int) { return SendTitleFontSizeAll(m); },
-    [](const DeviceModelData& m, int) { return SendTitleFineTop(m); },
-    [](const DeviceModelData& m, int) { return SendTitleFineBottom(m); },
-};
-const Builder kPanel[] = {
-    [](const DeviceModelData& m, int) { return SendButtonLock(m); },
-    [](const DeviceModelData& m, int) { return SendMenuLock(m); },
-    [](const DeviceModelData& m, int) { return SendPassword(m); },
-};
+const Builder kAlarms[] = {SendAlarmPolarity, SendAlarmHoldTime, SendAlarmBuzzer, SendAlarmDisplay, SendAlarmReturn};
+const Builder kAlarmIo[] = {SendAlarmInputAll, SendAlarmVideoOutputAll, SendAlarmSignalOutputAll};
+const Builder kDateTime[] = {SendDateTimeFormat, SendDateTimeSize, SendDateTimeInputAll, SendDateTimeOutputAll};
+const Builder kTitleDisplay[] = {SendTitleDisplayInputAll, SendTitleDisplayOutputAll, SendTitlePositionAll,
+                                 SendTitleFontSizeAll,     SendTitleFineTop,          SendTitleFineBottom};
+const Builder kPanel[] = {SendButtonLock, SendMenuLock, SendPassword};
 // Only the network settings a settings file holds: the port numbers and the
 // time register are not in it, and a unit's own are not overwritten with
 // values nobody chose.
 const Builder kNetwork[] = {
-    [](const DeviceModelData& m, int) { return SendUnitAddress(m, kUnitIpAddress); },
-    [](const DeviceModelData& m, int) { return SendUnitAddress(m, kUnitGatewayAddress); },
-    [](const DeviceModelData& m, int) { return SendUnitAddress(m, kUnitActiveAddress); },
-    [](const DeviceModelData& m, int) { return SendUnitAddress(m, kUnitSubnetMask); },
-    [](const DeviceModelData& m, int) { return SendUnitConnectionTry(m); },
-    [](const DeviceModelData& m, int) { return SendUnitKeepAlive(m); },
+    [](const DeviceModelData& m) { return SendUnitAddress(m, kUnitIpAddress); },
+    [](const DeviceModelData& m) { return SendUnitAddress(m, kUnitGatewayAddress); },
+    [](const DeviceModelData& m) { return SendUnitAddress(m, kUnitActiveAddress); },
+    [](const DeviceModelData& m) { return SendUnitAddress(m, kUnitSubnetMask); },
+    SendUnitConnectionTry,
+    SendUnitKeepAlive,
 };
 
 ProvisionTime LocalClock()
@@ -171,13 +146,13 @@ bool SendProvisionStep(const DeviceModelData& model, const ProvisionPlan& plan, 
     const ProvisionStep& s = plan.steps[step - 1];
     switch (s.section) {
     case kProvisionRouting: return SendSetAllStep(model, s.index + 1);
-    case kProvisionAlarms: return kAlarms[s.index](model, s.index);
-    case kProvisionAlarmIo: return kAlarmIo[s.index](model, s.index);
-    case kProvisionDateTime: return kDateTime[s.index](model, s.index);
+    case kProvisionAlarms: return kAlarms[s.index](model);
+    case kProvisionAlarmIo: return kAlarmIo[s.index](model);
+    case kProvisionDateTime: return kDateTime[s.index](model);
     case kProvisionTitles: return SendTitle(model, s.index) == kTitleOk;
-    case kProvisionTitleDisplay: return kTitleDisplay[s.index](model, s.index);
-    case kProvisionPanel: return kPanel[s.index](model, s.index);
-    case kProvisionNetwork: return kNetwork[s.index](model, s.index);
+    case kProvisionTitleDisplay: return kTitleDisplay[s.index](model);
+    case kProvisionPanel: return kPanel[s.index](model);
+    case kProvisionNetwork: return kNetwork[s.index](model);
     case kProvisionClock: return SendClockStep(model, s.index);
     }
     return false;
