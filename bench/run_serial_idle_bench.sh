@@ -44,11 +44,11 @@ trap cleanup EXIT
 "$sim" --pty --log "$bench/commands.log" >"$bench/sim.out" 2>&1 &
 sim_pid=$!
 pty="$(wait_for_sim_pty "$bench/sim.out")" || { cat "$bench/sim.out" >&2; exit 1; }
-map_com_port COM1 "$pty"
+map_com_port COM1 "$pty" || exit 1
 index="$(com_port_index COM1)" || { echo "Wine does not list COM1" >&2; exit 1; }
 printf '[KVR2840E_section]\r\ninterface_set=0\r\ncontrol=0\r\ncom_port=%s\r\n' "$index" >"$work/KVR2840E.ini"
 
-[ -n "${DISPLAY:-}" ] || start_virtual_display 150 199 || { echo "no virtual display" >&2; exit 1; }
+[ -n "${DISPLAY:-}" ] || start_virtual_display || { echo "no virtual display" >&2; exit 1; }
 cd "$work"
 "$kvr_wine" "$program" >/dev/null 2>&1 &
 

@@ -1,33 +1,13 @@
 # The Wine scenarios: test programs of the Win32 parts run under Wine against
 # the unit simulator, one ctest entry for each scenario (a gtest filter with
 # its own simulator and set-up), run by tests/win32/run_wine_scenario.sh.
-include(ExternalProject)
 
 set(KVR_WINE_LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/wine-test-launcher.sh)
 set(KVR_WINE_SCENARIO_RUNNER ${PROJECT_SOURCE_DIR}/tests/win32/run_wine_scenario.sh)
 set(KVR_WINE_SCENARIO_COVERAGE ${PROJECT_SOURCE_DIR}/tests/win32/check_wine_scenarios.sh)
 
-# The scenarios need a NATIVE simulator (it makes a Linux pty that Wine maps
-# to a COM port): this same source tree, configured without the toolchain
-# file in a folder of this build, of which only the simulator is built.
-# Configured once; built on every build, which Ninja makes a no-op when
-# nothing changed.
-set(KVR_NATIVE_SIM_DIR ${CMAKE_BINARY_DIR}/native-sim)
-ExternalProject_Add(kvr_native_sim_build
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}
-  BINARY_DIR ${KVR_NATIVE_SIM_DIR}
-  CMAKE_GENERATOR Ninja
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DKVR_BUILD_TESTS=OFF -DKVR_WERROR=${KVR_WERROR}
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${KVR_NATIVE_SIM_DIR} --target kvr2840e-sim
-  BUILD_ALWAYS TRUE
-  BUILD_BYPRODUCTS ${KVR_NATIVE_SIM_DIR}/sim/kvr2840e-sim
-  INSTALL_COMMAND ""
-  LOG_CONFIGURE TRUE
-  LOG_BUILD TRUE
-  LOG_OUTPUT_ON_FAILURE TRUE
-)
-add_executable(kvr_native_sim IMPORTED GLOBAL)
-set_target_properties(kvr_native_sim PROPERTIES IMPORTED_LOCATION ${KVR_NATIVE_SIM_DIR}/sim/kvr2840e-sim)
+# The scenarios' unit is the native simulator of cmake/native_helpers.cmake
+# (the target kvr_native_sim).
 
 # kvr_wine_scenario_program(TARGET): TARGET's cases run as Wine scenarios. It
 # is built after the native simulator, and a ctest entry checks that every

@@ -58,7 +58,7 @@ sim_pid=$!
 pty="$(wait_for_sim_pty "$demo/sim.out")" || { cat "$demo/sim.out"; exit 1; }
 tcp_port="$(wait_for_sim_tcp_port "$demo/sim.out")" || { cat "$demo/sim.out"; exit 1; }
 echo "simulator on $pty and 127.0.0.1:$tcp_port, commands it receives go to $demo/commands.log"
-map_com_port COM1 "$pty"
+map_com_port COM1 "$pty" || exit 1
 index="$(com_port_index COM1)" || { echo "Wine does not list COM1"; exit 1; }
 
 interface=0
@@ -80,7 +80,7 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
-start_virtual_display 50 99 || { echo "no virtual display"; exit 1; }
+start_virtual_display || { echo "no virtual display"; exit 1; }
 echo "== starting KVR2840E.exe on the virtual display $DISPLAY"
 # Wine's own desktop window gives the program a frame without a window manager.
 "$kvr_wine" explorer /desktop=KVR2840E,1024x768 "$program" >/dev/null 2>&1 &

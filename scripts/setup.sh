@@ -2,7 +2,8 @@
 # Installs the Debian packages the project builds and tests with, when any is
 # missing (with --demo, also those the demo needs). clang builds the fuzz
 # targets; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes (only
-# a recommendation of clang, so it is named here).
+# a recommendation of clang, so it is named here); dpkg-dev's dpkg-shlibdeps
+# finds the Debian package's dependencies for CPack.
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 xvfb
   clang libclang-rt-dev
+  dpkg-dev
 )
 # The demo also shows Japanese text and takes a screenshot; Wine's own fonts
 # carry the Marlett font its title-bar buttons are drawn with (only a

@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the native and the MinGW
-# (Wine) builds, and runs every test of both; then the core, simulator and
-# their tests again under AddressSanitizer + UndefinedBehaviorSanitizer and
-# under ThreadSanitizer, and every fuzz target for a short while.
+# (Wine) builds and runs every test of both; makes and checks the release
+# packages; builds the core, simulator, tool and their tests again under
+# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer and
+# runs them; and runs every fuzz target for a while.
+#
+# The stages overlap, because most of the tests' time is spent waiting on the
+# unit's timers with the processor idle: while the Wine entries run (side by
+# side, each in a Wine prefix of its own), the other builds compile beside
+# them at a lower priority, and each build's tests run in the background
+# while the next build compiles. The fuzz targets run last, alone, so that
+# their fixed time is all theirs. Every stage prints its time (`== NAME: N s`)
+# and the times are listed again at the end.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -10,51 +19,100 @@ cd "$root"
 bash scripts/setup.sh
 
 jobs="$(nproc 2>/dev/null || echo 2)"
+# Wine entries side by side: each mostly waits on real time (the status
+# timer, the sequence ticks, the soaks' rounds).
+wine_jobs=8
 strict="-DKVR_WERROR=ON"
 
-# Every stage says how long it took, so that a slow one is seen.
+status=0
+times=()
+all_started=$SECONDS
+logs="$(mktemp -d)"
+declare -A background=()
+trap 'for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done; rm -rf "$logs"' EXIT
+
 stage_started=$SECONDS
 stage() {
   echo "== $1"
   stage_started=$SECONDS
 }
+# stage_end NAME [EXIT_CODE]: its time, and a failure said as such.
 stage_end() {
-  echo "== $1: $((SECONDS - stage_started)) s"
+  local failed=""
+  [ "${2:-0}" -eq 0 ] || { failed=" FAILED (exit $2)"; status=1; }
+  times+=("== $1: $((SECONDS - stage_started)) s$failed")
+  echo "${times[-1]}"
 }
-all_started=$SECONDS
 
-stage "native build"
-cmake --preset native $strict >/dev/null
-cmake --build --preset native -j "$jobs"
-stage_end "native build"
+# build PRESET: configures and builds it; its compilers run at a lower
+# priority than the tests running beside them. Fails the command on failure.
+build() {
+  stage "$1 build"
+  local rc=0
+  cmake --preset "$1" $strict >/dev/null && nice -n 10 cmake --build --preset "$1" -j "$jobs" || rc=$?
+  stage_end "$1 build" "$rc"
+  return "$rc"
+}
 
-stage "MinGW build"
-cmake --preset mingw $strict >/dev/null
-cmake --build --preset mingw -j "$jobs"
-stage_end "MinGW build"
+# tests_in_background NAME PRESET [CTEST_OPTION...]: ctest of PRESET in the
+# background, its output kept until tests_shown NAME shows it.
+tests_in_background() {
+  local name="$1" preset="$2"
+  shift 2
+  echo "== $name: started in the background"
+  (
+    started=$SECONDS
+    rc=0
+    ctest --preset "$preset" "$@" >"$logs/$name.log" 2>&1 || rc=$?
+    echo "$rc $((SECONDS - started))" >"$logs/$name.done"
+  ) &
+  background[$name]=$!
+}
 
-status=0
-stage "native tests"
-ctest --preset native -j "$jobs" || status=1
-stage_end "native tests"
-stage "Windows tests under Wine"
-ctest --preset mingw || status=1
-stage_end "Windows tests under Wine"
+# tests_shown NAME: waits for NAME's tests, shows their output and time.
+tests_shown() {
+  local name="$1" rc seconds
+  [ -n "${background[$name]:-}" ] || return 0
+  wait "${background[$name]}" || true
+  unset "background[$name]"
+  echo "== $name"
+  cat "$logs/$name.log"
+  read -r rc seconds <"$logs/$name.done" || { rc=1; seconds=0; }
+  stage_started=$((SECONDS - seconds))
+  stage_end "$name (beside the builds)" "$rc"
+}
 
-# The sanitizer and fuzz builds: each stage runs even when one before failed,
-# and a build that fails fails the command.
-sanitized() {
-  local preset="$1" started=$SECONDS
-  echo "== $preset build and tests"
-  if cmake --preset "$preset" $strict >/dev/null && cmake --build --preset "$preset" -j "$jobs"; then
-    ctest --preset "$preset" -j "$jobs" || status=1
-  else
-    status=1
+mingw_built=0
+if build mingw; then
+  mingw_built=1
+  tests_in_background "Windows tests under Wine" mingw -j "$wine_jobs"
+fi
+if build native; then
+  tests_in_background "native tests" native -j "$jobs"
+  if [ "$mingw_built" -eq 1 ]; then
+    stage "release packages"
+    rc=0
+    bash scripts/release.sh --built || rc=$?
+    stage_end "release packages" "$rc"
   fi
-  echo "== $preset: $((SECONDS - started)) s"
-}
-sanitized asan
-sanitized tsan
-sanitized fuzz
+fi
+build asan && tests_in_background "asan tests" asan -j "$jobs"
+build tsan && tests_in_background "tsan tests" tsan -j "$jobs"
+fuzz_built=0
+build fuzz && fuzz_built=1
+
+tests_shown "native tests"
+tests_shown "Windows tests under Wine"
+tests_shown "asan tests"
+tests_shown "tsan tests"
+if [ "$fuzz_built" -eq 1 ]; then
+  stage "fuzz targets"
+  rc=0
+  ctest --preset fuzz -j "$jobs" || rc=$?
+  stage_end "fuzz targets" "$rc"
+fi
+
+echo "== stage times (the background ones ran beside the builds)"
+printf '%s\n' "${times[@]}"
 echo "== all stages: $((SECONDS - all_started)) s"
 exit $status

@@ -2,7 +2,8 @@
 # kvr2840e.exe under Wine against the native simulator, for ctest: its
 # Windows serial port (a fresh pty mapped to COM24: a Linux pty takes the
 # parity setting only on its first open under Wine, so the port is used once),
-# its Winsock client and server, and its files. Stops what it started.
+# its Winsock client and server, and its files, in a Wine prefix of its own.
+# Stops and removes what it started.
 #
 # Usage: run_wine_tool.sh TOOL_EXE SIMULATOR
 set -u
@@ -12,17 +13,17 @@ source "$here/../../scripts/wine-com-port.sh"
 tool="$1"
 sim="$2"
 [ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
-prepare_build_prefix
 
 work="$(mktemp -d)"
-sim_pid="" units_pid="" mapped=""
+sim_pid="" units_pid=""
 cleanup() {
   [ -n "$units_pid" ] && kill "$units_pid" 2>/dev/null && wait "$units_pid" 2>/dev/null
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  [ -n "$mapped" ] && unmap_com_port "$mapped"
+  remove_own_prefix
   rm -rf "$work"
 }
 trap cleanup EXIT
+prepare_own_prefix || { echo "cannot make a Wine prefix"; exit 1; }
 
 failures=0
 # check WHAT EXPECTED ACTUAL
@@ -47,9 +48,8 @@ run_tool() {
 sim_pid=$!
 pty="$(wait_for_sim_pty "$work/sim.out")" || { echo "the simulator did not start"; exit 1; }
 port="$(wait_for_sim_tcp_port "$work/sim.out")" || { echo "the simulator did not listen"; exit 1; }
-map_com_port COM24 "$pty"
-mapped=COM24
-site="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/site.dat" 2>/dev/null | tr -d '\r')"
+map_com_port COM24 "$pty" || exit 1
+site="$(windows_path "$work/site.dat")"
 
 run_tool read-all --serial COM24 -o "$site" --pace-ms 0
 check "read-all on COM24 exits 0 ($(tr -d '\r' <"$work/err" | tail -n 1))" 0 "$rc"
@@ -73,8 +73,8 @@ check "provision over TCP exits 0" 0 "$rc"
 check "provision sent the alarms, the 64 titles and the clock" 1 "$(tr -d '\r' <"$work/err" | grep -c 'done (75 steps)')"
 
 # The titles as a table and back, through the Windows code page and files.
-csv="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/titles.csv" 2>/dev/null | tr -d '\r')"
-new="$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/new.dat" 2>/dev/null | tr -d '\r')"
+csv="$(windows_path "$work/titles.csv")"
+new="$(windows_path "$work/new.dat")"
 run_tool titles export "$site" -o "$csv"
 check "titles export exits 0" 0 "$rc"
 check "the table has a header and 64 rows" 65 "$(tr -d '\r' <"$work/titles.csv" | wc -l)"

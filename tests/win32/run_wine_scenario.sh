@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs ONE Wine scenario for ctest (kvr_add_wine_scenario in
 # cmake/wine_scenarios.cmake adds one ctest entry a scenario): starts its own
-# simulator, or units of it, sets up the build's Wine prefix for it, runs the
-# scenario's cases of a test program under Wine and stops what it started.
+# simulator, or units of it, sets up a Wine prefix of its own for it (a copy
+# of the build's template, so that scenarios run side by side), runs the
+# scenario's cases of a test program under Wine and removes what it made.
 #
 # Usage: run_wine_scenario.sh --setup SETUP --sim SIMULATOR --launcher LAUNCHER
 #          --exe TEST_EXE --filter GTEST_FILTER [--units N] [-- SIM_OPTION...]
@@ -54,19 +55,20 @@ case "$setup" in
   *) usage "unknown setup $setup" ;;
 esac
 [ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
-prepare_build_prefix
 
 work="$(mktemp -d)"
 sim_pid=""
 feeder_pid=""
-mapped_port=""
 cleanup() {
   [ -n "$feeder_pid" ] && kill "$feeder_pid" 2>/dev/null && wait "$feeder_pid" 2>/dev/null
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  [ -n "$mapped_port" ] && unmap_com_port "$mapped_port"
+  remove_own_prefix
   rm -rf "$work"
 }
 trap cleanup EXIT
+prepare_own_prefix || { echo "scenario: cannot make a Wine prefix" >&2; exit 1; }
+# The launcher runs the test program in this prefix.
+export KVR_OWN_WINEPREFIX="$WINEPREFIX"
 
 # Ends the scenario (or, inside $(...), the command substitution: callers
 # add "|| exit 1").
@@ -86,14 +88,9 @@ announced() {
   "$1" "$work/sim.out" || fail "the simulator did not start: $(cat "$work/sim.out")"
 }
 
-map_port() {
-  map_com_port "$1" "$2"
-  mapped_port="$1"
-}
-
 # The simulator's log as the test program names it.
 sim_log() {
-  echo "KVR_TEST_SIM_LOG=$(WINEDEBUG=-all "$kvr_wine" winepath -w "$work/sim.log" 2>/dev/null)"
+  echo "KVR_TEST_SIM_LOG=$(windows_path "$work/sim.log")"
 }
 
 # Prints a TCP port nothing listens on now: one the system gave a simulator
@@ -125,14 +122,14 @@ case "$setup" in
   serial)
     start_sim --pty --log "$work/sim.log"
     pty="$(announced wait_for_sim_pty)" || exit 1
-    map_port COM23 "$pty"
+    map_com_port COM23 "$pty" || exit 1
     environment=(KVR_TEST_PORT=COM23 "$(sim_log)")
     ;;
   program)
     start_sim --pty --tcp-listen 0 --log "$work/sim.log"
     pty="$(announced wait_for_sim_pty)" || exit 1
     tcp_port="$(announced wait_for_sim_tcp_port)" || exit 1
-    map_port COM1 "$pty"
+    map_com_port COM1 "$pty" || exit 1
     index="$(com_port_index COM1)" || fail "COM1 is not among the serial ports Wine lists"
     environment=(KVR_TEST_COM_INDEX="$index" KVR_TEST_TCP_PORT="$tcp_port" "$(sim_log)")
     ;;

@@ -280,8 +280,12 @@ std::vector<std::string> SimulatorLog()
     std::string path;
     EXPECT_TRUE(ScenarioSetting("KVR_TEST_SIM_LOG", path));
     FILE* file = path.empty() ? nullptr : fopen(path.c_str(), "rb");
-    if (!file)
+    if (!file) {
+        // The simulator makes its log as it starts: one that cannot be read
+        // is a broken scenario, not a unit that received nothing.
+        ADD_FAILURE() << "the simulator's log '" << path << "' cannot be read";
         return lines;
+    }
     char line[700];
     while (fgets(line, sizeof line, file)) {
         std::string text = line;
