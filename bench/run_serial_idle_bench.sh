@@ -16,30 +16,25 @@ for needed in "$program" "$sim"; do
   [ -e "$needed" ] || { echo "build the mingw preset first: $needed is missing" >&2; exit 1; }
 done
 
-# A prefix of its own, so that the Wine tests of the build are not disturbed.
 bench="$build/bench/serial-idle"
 work="$bench/work"
 mkdir -p "$work"
-export WINEPREFIX="$bench/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 # shellcheck source=../scripts/wine-com-port.sh
 source "$root/scripts/wine-com-port.sh"
-if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
-  "$kvr_wine" wineboot -i >/dev/null 2>&1
-  "$kvr_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  stop_wine_server
-  touch "$WINEPREFIX/.kvr-ready"
-fi
 
 sim_pid=""
 program_pid=""
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-  "$kvr_wineserver" -k 2>/dev/null || true
+  remove_own_prefix
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  [ -n "$kvr_xvfb_pid" ] && kill "$kvr_xvfb_pid" 2>/dev/null && wait "$kvr_xvfb_pid" 2>/dev/null
+  stop_virtual_display
   return 0
 }
 trap cleanup EXIT
+# A prefix of its own (a copy of the build's template), so that the Wine
+# tests of the build are not disturbed.
+prepare_own_prefix "$build"
 
 "$sim" --pty --log "$bench/commands.log" >"$bench/sim.out" 2>&1 &
 sim_pid=$!

@@ -24,5 +24,5 @@ ExternalProject_Add(kvr_native_sim_build
 )
 add_executable(kvr_native_sim IMPORTED GLOBAL)
 set_target_properties(kvr_native_sim PROPERTIES IMPORTED_LOCATION ${KVR_NATIVE_HELPERS_DIR}/sim/kvr2840e-sim)
+# Built by every build (ALL), with or without the tests.
 set(KVR_SAMPLE_SETTINGS ${KVR_NATIVE_HELPERS_DIR}/sample-settings.dat)
-add_custom_target(kvr_sample_settings ALL DEPENDS kvr_native_sim_build)

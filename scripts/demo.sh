@@ -28,8 +28,9 @@ cmake --build --preset mingw -j "$jobs" --target KVR2840E
 demo="$root/build/demo"
 work="$demo/work"
 mkdir -p "$work"
-export WINEPREFIX="$demo/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 source scripts/wine-com-port.sh
+wine_quietly
+export WINEPREFIX="$demo/wineprefix"
 
 if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
   echo "== preparing the Wine prefix (once)"

@@ -42,15 +42,6 @@ deb="$(ls "$release"/kvr2840e_"$version"_*.deb)"
 
 work="$(mktemp -d)"
 trap 'remove_own_prefix; rm -rf "$work"' EXIT
-failures=0
-check() {
-  if [ "$2" = "$3" ]; then
-    echo "ok: $1"
-  else
-    printf 'FAILED: %s:\n  expected: %s\n  found:    %s\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
 
 # The zip.
 expected="$(printf '%s\n' KVR2840E.exe README.md kvr2840e-sim.exe kvr2840e.exe sample-settings.dat |
@@ -58,9 +49,7 @@ expected="$(printf '%s\n' KVR2840E.exe README.md kvr2840e-sim.exe kvr2840e.exe s
 found="$(cmake -E tar tf "$release/$zip_name.zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')"
 check "$zip_name.zip holds the three programs, the README and the sample" "$expected" "$found"
 (cd "$work" && cmake -E tar xf "$release/$zip_name.zip")
-pushd build/mingw >/dev/null
-prepare_own_prefix
-popd >/dev/null
+prepare_own_prefix "$root/build/mingw"
 help="$("$kvr_wine" "$work/$zip_name/kvr2840e.exe" --help 2>&1 | tr -d '\r' | head -n 1)"
 check "the zip's kvr2840e.exe --help runs under Wine" "kvr2840e: reads and sets whole settings files (*.dat) on KVR2840E units," "$help"
 

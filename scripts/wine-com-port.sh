@@ -3,7 +3,8 @@
 # scenarios: Wine's programs, the build's template Wine prefix and a prefix of
 # each run's own copied from it, a virtual display, a COM port of a prefix
 # mapped to a pseudo-terminal and its place in the list of serial ports the
-# program reads, and the lines the simulator prints as it starts. Source this
+# program reads, the lines the simulator prints as it starts, and the check
+# lines of the scripts that test the tool and the packages. Source this
 # file; the registry functions need WINEPREFIX set.
 
 kvr_wine=/usr/lib/wine/wine64
@@ -27,11 +28,12 @@ wine_quietly() {
   export WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
-# prepare_template_prefix: the build folder's template Wine prefix, made the
-# first time (wineboot runs once a build, under a lock, so that parallel tests
-# wait for the one that makes it); its path in kvr_template_prefix.
+# prepare_template_prefix BUILD_FOLDER: that build folder's template Wine
+# prefix, made the first time (wineboot runs once a build, under a lock, so
+# that parallel tests wait for the one that makes it); its path in
+# kvr_template_prefix.
 prepare_template_prefix() {
-  kvr_template_prefix="$(build_folder)/wineprefix"
+  kvr_template_prefix="$1/wineprefix"
   (
     flock 9
     # Made again when Wine was upgraded: a stale prefix would make every run
@@ -48,7 +50,7 @@ prepare_template_prefix() {
       "$kvr_wineserver" -w
       "$kvr_wine" --version >"$kvr_template_prefix/.kvr-ready"
     fi
-  ) 9>"$(build_folder)/.wineprefix.lock"
+  ) 9>"$1/.wineprefix.lock"
 }
 
 # prepare_own_prefix: WINEPREFIX is a new prefix of this run's own, a copy of
@@ -56,12 +58,14 @@ prepare_template_prefix() {
 # drive C, so that runs side by side share nothing but the template. The
 # program files Wine only reads (.dll, .exe, .nls: 650 MB) are hard links to
 # the template's; every other file (the registry, .ini files Wine rewrites in
-# place) is a copy. remove_own_prefix ends it.
+# place) is a copy. remove_own_prefix ends it. BUILD_FOLDER: the build folder
+# whose template it copies; the one that holds the current directory when not
+# given.
 kvr_own_prefix=""
 prepare_own_prefix() {
-  prepare_template_prefix
-  local folder
-  folder="$(build_folder)/wineprefixes"
+  local build="${1:-$(build_folder)}" folder
+  prepare_template_prefix "$build"
+  folder="$build/wineprefixes"
   mkdir -p "$folder"
   kvr_own_prefix="$(mktemp -d "$folder/prefix.XXXXXX")" || return 1
   cp -al "$kvr_template_prefix/." "$kvr_own_prefix/" 2>/dev/null ||
@@ -119,6 +123,18 @@ stop_virtual_display() {
   kill "$kvr_xvfb_pid" 2>/dev/null
   wait "$kvr_xvfb_pid" 2>/dev/null
   kvr_xvfb_pid=""
+}
+
+# check WHAT EXPECTED ACTUAL: one line of a script's checks, "ok: WHAT" or
+# "FAILED: WHAT: ..."; a failure counts in $failures.
+failures=0
+check() {
+  if [ "$2" = "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
 }
 
 # windows_path ABSOLUTE_PATH: the path as a program under Wine names it, on

@@ -25,16 +25,6 @@ cleanup() {
 trap cleanup EXIT
 prepare_own_prefix || { echo "cannot make a Wine prefix"; exit 1; }
 
-failures=0
-# check WHAT EXPECTED ACTUAL
-check() {
-  if [ "$2" = "$3" ]; then
-    echo "ok: $1"
-  else
-    echo "FAILED: $1: expected [$2], got [$3]"
-    failures=$((failures + 1))
-  fi
-}
 
 # Runs the tool: its exit code in $rc, stdout (CR LF made LF) in $out, stderr in $work/err.
 run_tool() {
