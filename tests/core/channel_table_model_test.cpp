@@ -83,6 +83,10 @@ TEST_F(ChannelTableModelTest, AKeptPositionBeyondTheListBecomesItsLastLine)
     EXPECT_EQ(PageLength(cursor), 8);
     // The page was the one shown at the start: no repaint for a line of it.
     EXPECT_FALSE(SelectTablePosition(cursor, 33));
+    // A kept position equal to the list's length is one past its last line too.
+    ChannelPosition = 40;
+    OpenTable(kChannels);
+    EXPECT_EQ(ChannelPosition, 39);
 }
 
 TEST_F(ChannelTableModelTest, ValuesAreStoredAndMarkTheSettings)

@@ -34,6 +34,7 @@ TEST_F(ClockFieldsTest, ALineOutsideTheListSendsNothing)
     ClockLinesFor({2100, 12, 31, 23, 59, 59}, lines);
     EXPECT_EQ(lines[kClockYear], -1);
     EXPECT_EQ(lines[kClockMonth], 11);
+    EXPECT_EQ(lines[kClockDay], 30);   // the 31st is the day list's last line
     struct {
         ClockField field;
         int line;

@@ -301,6 +301,9 @@ TEST_F(ReplyParserTest, TitleReplies)
     EXPECT_EQ(std::string(m.TitleText[2]), "\x88\x9F" + Repeat("\x81\x40", 12) + "\x88\x9F");
     EXPECT_EQ(Serial("CT04" "234a" + Repeat("2121", 20) + "\r\n"), kReplyGood);
     EXPECT_STREQ(m.TitleText[3], "\x82\x69");
+    // The last code of the 21-code form is a character like the others.
+    EXPECT_EQ(Serial("CT04" "2341" + Repeat("2121", 19) + "2342" "\r\n"), kReplyGood);
+    EXPECT_EQ(std::string(m.TitleText[3]), "\x82\x60" + Repeat("\x81\x40", 19) + "\x82\x61");
 
     // 7C7E is the last code decoded; 7C7F already becomes a kept space.
     EXPECT_EQ(Serial("CT05" "7C7E" + Repeat("2121", 27) + "\r\n"), kReplyGood);
@@ -394,6 +397,10 @@ TEST_F(ReplyParserTest, LiveStatus)
     EXPECT_EQ(m.IoStatus.outputChannel[0], 1);
     ExpectRefusedEverywhere("OCD" + Repeat("02", 15) + "65\r\n");
 
+    // I64 is the last input, S01 the first auto-switch pattern.
+    EXPECT_EQ(Serial("OSI64S01" + Repeat("I01", 14) + "\r\n"), kReplyGood);
+    EXPECT_EQ(m.IoStatus.outputSource[0], kOutputSourceInput);
+    EXPECT_EQ(m.IoStatus.outputSource[1], 0);
     EXPECT_EQ(Serial("OSI05S03" + Repeat("I01", 14) + "\r\n"), kReplyGood);
     EXPECT_EQ(m.IoStatus.outputSource[0], kOutputSourceInput);
     EXPECT_EQ(m.IoStatus.outputSource[1], 2);
@@ -411,7 +418,7 @@ TEST_F(ReplyParserTest, LiveStatus)
     EXPECT_EQ(m.IoStatus.previousVideoLoss[0], 1);   // the copy is of the reply before
     EXPECT_EQ(m.IoStatus.previousVideoLoss[63], 0);
     EXPECT_EQ(m.IoStatus.videoLoss[0], 0);
-    EXPECT_EQ(RedrawCalls, 6);
+    EXPECT_EQ(RedrawCalls, 7);
 }
 
 // A live-status reply of any other length, or with one bad field, changes

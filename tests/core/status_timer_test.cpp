@@ -2,6 +2,8 @@
 #include "link/link_state.h"
 #include "link/message_ops.h"
 #include "link/transaction.h"
+#include "protocol/device_model.h"
+#include "protocol/reply_parser.h"
 #include "test_support.h"
 
 namespace {
@@ -108,6 +110,10 @@ TEST_F(StatusTimerTest, NoConnectAfterExactlyFifteenTicks)
     EXPECT_EQ(TransactionState.busy, 0);
     EXPECT_EQ(TransactionState.replyWait, 0);
     EXPECT_EQ(TransactionState.replyStatus, kReplyGood);   // a single command: nothing to stop
+    // The command's data reply after its "No Connect" answers no command: no "Success" follows.
+    ParseSerialReply(DeviceModel, "OP07\r\n");
+    StatusTimerTick();
+    EXPECT_EQ(Messages.shown.size(), 1u);
 }
 
 TEST_F(StatusTimerTest, TimeOutStopsASequenceAndClosesTheStatusWindow)
