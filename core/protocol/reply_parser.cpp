@@ -660,6 +660,11 @@ void PublishSerialReply(TransactionStateRecord& transaction, bool outstanding, i
 {
     if (outstanding && transaction.replyWait.exchange(0) == 0)
         return;   // the time-out ended this command already, and reports it
+    // A reply after the time-out stopped a sequence answers no command: it
+    // must not clear the stop, or the sequence would send its next step to a
+    // unit already reported as "No Connect".
+    if (!outstanding && transaction.replyStatus == kReplyStopSequence)
+        return;
     transaction.replyStatus = status;
     if (completes)
         SetCompletionFromPhase(transaction);

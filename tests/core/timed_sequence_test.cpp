@@ -94,7 +94,11 @@ TEST_F(TimedSequenceTest, ATimeOutEndsIt)
     for (int tick = 0; tick < 15; ++tick)
         StatusTimerTick();
     EXPECT_EQ(OnlyMessage().text, "No Connect");
+    // The unit's reply comes after all: the sequence still ends, and the
+    // unit is sent nothing more after "No Connect".
+    ParseSerialReply(DeviceModel, "GO\r\n");
     EXPECT_EQ(TickSequence(kAllPatterns, percent), kSequenceEnded);
+    EXPECT_EQ(Sent.serialFrames.size(), 1u);
 }
 
 TEST_F(TimedSequenceTest, CancelStopsItButNotTheLastCommand)
