@@ -25,6 +25,14 @@ void CsvReader::SkipRestOfLine()
         SkipLineEnd();
 }
 
+void CsvReader::ReadAgainFrom(size_t nextLine, int openLine)
+{
+    if (nextLine == 0)
+        return;
+    at_ = nextLine;
+    line_ = openLine + 1;
+}
+
 bool CsvReader::Next(CsvRecord& record)
 {
     while (at_ < size_ && AtLineEnd())
@@ -37,9 +45,13 @@ bool CsvReader::Next(CsvRecord& record)
     for (;;) {
         std::string cell;
         if (data_[at_] == '"') {
+            const int openLine = line_;
+            size_t nextLine = 0;   // where the line after openLine begins; 0 while the cell is on openLine
             for (++at_;; ++at_) {
                 if (at_ >= size_) {
-                    record.error = "a quoted cell is not closed";
+                    record.line = openLine;
+                    record.error = "a quoted cell opens on this line and is never closed";
+                    ReadAgainFrom(nextLine, openLine);
                     return true;
                 }
                 if (data_[at_] == '"') {
@@ -49,13 +61,22 @@ bool CsvReader::Next(CsvRecord& record)
                         break;
                 } else if (data_[at_] == '\n') {
                     ++line_;
+                    if (nextLine == 0)
+                        nextLine = at_ + 1;
                 }
                 cell += data_[at_];
             }
             ++at_;   // past the closing quote
             if (at_ < size_ && data_[at_] != ',' && !AtLineEnd()) {
-                record.error = "text follows the closing quote of a cell";
-                SkipRestOfLine();
+                if (nextLine == 0) {
+                    record.error = "text follows the closing quote of a cell";
+                    SkipRestOfLine();
+                } else {
+                    record.error = "a quoted cell opens on this line and closes on line " + std::to_string(line_) +
+                                   ", where text follows its closing quote";
+                    record.line = openLine;
+                    ReadAgainFrom(nextLine, openLine);
+                }
                 return true;
             }
         } else {

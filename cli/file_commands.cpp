@@ -9,6 +9,7 @@
 #include "cli/report.h"
 #include "cli/title_table.h"
 #include "files/settings_file.h"
+#include "platform/whole_file.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int ExportTitles(const ToolOptions& o)
     if (!LoadSettingsFileAt(o.file, *model, bytes, error))
         return Refuse(error);
     std::vector<std::string> problems;
-    if (!FormatTitleTable(*model, table, problems)) {
+    if (!FormatTitleTable(*model, table, problems, o.bom)) {
         for (const std::string& problem : problems)
             Refuse(o.file + ": " + problem);
         return Refuse("no title table written");
@@ -92,6 +93,12 @@ int ImportTitles(const ToolOptions& o)
                                          : ApplyTitleTable(table.data(), table.size(), *after);
     const std::string kept = o.file + " is left as it was" + (o.output.empty() ? "" : ", no " + o.output + " written");
     if (!read.problems.empty()) {
+        // The lines of a table in the other encoding than its author meant
+        // make no sense: say which one it was read in.
+        if (read.encoding == TableEncoding::kUtf8)
+            Refuse(o.table + " was read as UTF-8");
+        else if (read.encoding == TableEncoding::kCodePage932)
+            Refuse(o.table + " was read as code page 932 (it is not UTF-8)");
         for (const TableProblem& p : read.problems)
             Refuse(o.table + (p.line > 0 ? " line " + std::to_string(p.line) : std::string()) + ": " + p.reason);
         return Refuse("nothing imported: " + kept);
@@ -135,18 +142,14 @@ int Diff(const ToolOptions& o)
     }
     std::vector<SettingDifference> differences;
     CompareSettings(*a, *b, differences);
-    const std::string sideA = "in " + o.file, sideB = "in " + o.secondFile;
     if (o.json) {
-        printf("{\"command\":\"diff\",\"a\":%s,\"b\":%s,\"equal\":%s,\"differences\":[", JsonText(o.file).c_str(),
-               JsonText(o.secondFile).c_str(), differences.empty() ? "true" : "false");
-        for (size_t i = 0; i < differences.size(); ++i)
-            printf("%s\n%s", i ? "," : "", JsonDifference(differences[i], "a", sideA, "b", sideB).c_str());
-        printf("]}\n");
+        WriteJsonDiff(stdout, o.file, o.secondFile, differences);
     } else {
+        const std::string sideA = "in " + o.file, sideB = "in " + o.secondFile;
         for (const SettingDifference& d : differences)
             printf("%s\n", DifferenceLine(d, sideA, sideB).c_str());
+        fflush(stdout);
     }
-    fflush(stdout);
     if (differences.empty())
         fprintf(stderr, "diff: %s and %s hold the same settings\n", o.file.c_str(), o.secondFile.c_str());
     else
@@ -175,16 +178,7 @@ bool LoadSettingsFileAt(const std::string& path, DeviceModelData& model, std::st
 
 bool SaveFileWhole(const std::string& path, const std::string& contents)
 {
-    const std::string temporary = path + ".tmp" + std::to_string(CurrentProcessId());
-    FILE* file = OpenUtf8File(temporary, "wb");
-    if (!file)
-        return false;
-    bool written = WriteWholeFile(file, contents);
-    written = fclose(file) == 0 && written;
-    written = written && ReplaceFileWith(temporary, path);
-    if (!written)
-        RemoveFileAt(temporary);
-    return written;
+    return SaveFileReplacing(path.c_str(), [&contents](FILE* file) { return WriteWholeFile(file, contents); });
 }
 
 int RunFileCommand(const ToolOptions& options)

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include "link/link_state.h"
 #include "link/tcp_state.h"
+#include "sim/command_line.h"
 
 ToolOptions::ToolOptions() : address(kNoAddressPrefix) {}
 
@@ -22,8 +22,8 @@ const char kToolHelp[] =
     "  kvr2840e set-all FILE.dat LINK\n"
     "  kvr2840e verify FILE.dat LINK\n"
     "  kvr2840e send LINK TEXT\n"
-    "  kvr2840e provision FILE.dat LINK [--sections LIST] [--clock]\n"
-    "  kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
+    "  kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run]\n"
+    "  kvr2840e titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
     "  kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
     "  kvr2840e diff A.dat B.dat [--json]\n"
     "  kvr2840e SUB-COMMAND --help\n"
@@ -99,7 +99,8 @@ const char kSendHelp[] =
     "or E0..E3 (or a reply the program refuses). A broadcast has no reply.\n";
 
 const char kProvisionHelp[] =
-    "kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--pace-ms MS] [--json]\n"
+    "kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run] [--pace-ms MS]\n"
+    "                   [--json]\n"
     "\n"
     "Sends every setting FILE.dat holds, with the commands of the program's \"設定\"\n"
     "and \"全設定\" buttons, section by section in this order:\n"
@@ -110,48 +111,66 @@ const char kProvisionHelp[] =
     "                 the clock)\n"
     "  titles         one CT a channel (64)\n"
     "  title-display  CTI, CTO, CTPI and CTSI for all entries, CTAT, CTAB\n"
-    "  panel          POO, PMO, PN\n"
+    "  panel          PN, POO, PMO (the password first: a unit that refuses it is\n"
+    "                 not left locked with its old one)\n"
     "  network        EIA, EGA, EAA, ESM, ECT, EKA (the network settings the\n"
-    "                 file holds); serial links only\n"
+    "                 file holds); serial links only, never to broadcast\n"
     "--sections takes a comma-separated LIST of these names, or all. The default\n"
     "is every section but panel and network: those can lock people out of a unit\n"
     "or move it off the network, so they go only when named. network over --tcp\n"
-    "or --listen is refused (it would cut the link it travels on).\n"
+    "or --listen is refused (it would cut the link it travels on), and so is\n"
+    "network to --address broadcast (every unit would take the same address).\n"
     "\n"
-    "--clock also sets the unit's clock from this PC's local time (DSY, DSM, DSD,\n"
-    "TSH, TSM, TSS), last; it waits for the next minute when the current one would\n"
-    "turn during those six steps, so the unit ends within a second or two of the\n"
-    "PC.\n"
+    "--clock also sets the unit's clock from this PC's local time, last: TSS00\n"
+    "first, so that no field of the unit's running clock can roll over into the\n"
+    "next while they arrive, then DSY, DSM, DSD, TSH, TSM and the PC's seconds\n"
+    "(TSS), timed to land on the PC's whole second. When the PC's minute turns\n"
+    "while they go out, the clock steps start again. The unit ends within a few\n"
+    "milliseconds of the PC, also across midnight and New Year.\n"
+    "\n"
+    "Before anything is sent, every step is built and checked: a value any\n"
+    "command refuses (an alarm hold time of 0, a title the unit cannot show, a\n"
+    "password that is not six digits, ...) refuses the whole run with exit code 2,\n"
+    "naming the setting and its line of the file. --dry-run prints the command\n"
+    "lines that would go out, in order, one per line (each unit of a bus in turn,\n"
+    "its address in front), and sends nothing.\n"
     "\n"
     "Each step goes as soon as the previous reply is in (--pace-ms MS for a slower\n"
-    "pace); on broadcast each step also waits the time the line needs to carry it.\n"
-    "A title the unit would refuse, or a password that is not six digits, is\n"
-    "refused before anything is sent, with its channel and its line of the file.\n"
-    "A unit that fails stops at its step, as set-all's do; the others go on.\n";
+    "pace). No unit answers a broadcast: there every step waits at least 400 ms\n"
+    "and at least the time the line needs to carry it, whatever --pace-ms says.\n"
+    "On a bus, a reply that carries another unit's address is reported on stderr\n"
+    "and skipped. A unit that fails stops at its step, as set-all's do; the\n"
+    "others go on.\n";
 
 const char kTitlesHelp[] =
-    "kvr2840e titles export FILE.dat [-o TITLES.csv [--force]]\n"
+    "kvr2840e titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
     "kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
     "\n"
     "The titles of the 64 input channels of a settings file as a table to edit in\n"
-    "a spreadsheet: CSV (RFC 4180) in UTF-8, the header line\n"
+    "a spreadsheet: CSV (RFC 4180), the header line\n"
     "channel,title,display,position,size and one row per channel:\n"
     "  12,ＣＡＭ１２,on,top,M\n"
     "display is the title display of the input side (on or off), position top or\n"
     "bottom, size L, M or S. The title display of the outputs and the fine\n"
     "positions stay in the settings file only.\n"
     "\n"
-    "titles export writes the table to stdout, or to TITLES.csv.\n"
-    "titles import reads a table and writes the settings file whole (a temporary\n"
-    "file beside it, renamed into place): FILE.dat itself, or NEW.dat with -o.\n"
-    "Rows come in any order; a channel without a row keeps what it has; a channel\n"
-    "given twice is an error. Every cell is checked as the program checks it: a\n"
-    "title is at most 28 full-width characters (56 Shift-JIS bytes), each one the\n"
-    "unit can show, and no \"＊\"; a title that is the channel's title already is\n"
-    "kept as it is. One bad cell refuses the whole table: every bad cell is listed\n"
-    "with its line on stderr, the exit code is 2, and FILE.dat is left byte for\n"
-    "byte as it was (no NEW.dat is written). A table that changes nothing leaves\n"
-    "FILE.dat as it is, so export then import gives the same file.\n"
+    "titles export writes the table to stdout, or to TITLES.csv, in UTF-8 with a\n"
+    "byte order mark, so that Excel shows the titles right on any Windows\n"
+    "(--no-bom: none, for tools that want none).\n"
+    "titles import reads a table in UTF-8 (with or without the mark) or in code\n"
+    "page 932 (Shift-JIS, as Excel saves \"CSV\" on a Japanese Windows), and writes\n"
+    "the settings file whole (a temporary file beside it, flushed and renamed into\n"
+    "place): FILE.dat itself, or NEW.dat with -o. Rows come in any order; a\n"
+    "channel without a row keeps what it has; a channel given twice is an error;\n"
+    "empty trailing columns and empty rows, as spreadsheets write them, are\n"
+    "ignored. Every cell is checked as the program checks it: a title is at most\n"
+    "28 characters (56 Shift-JIS bytes), full-width characters only (JIS X 0208\n"
+    "and the NEC and IBM extensions; no ASCII, no half-width katakana), and no\n"
+    "\"＊\"; a title that is the channel's title already is kept as it is. One bad\n"
+    "cell refuses the whole table: every bad cell is listed with its line on\n"
+    "stderr, the exit code is 2, and FILE.dat is left byte for byte as it was (no\n"
+    "NEW.dat is written). A table that changes nothing leaves FILE.dat as it is,\n"
+    "so export then import gives the same file.\n"
     "\n"
     "An existing TITLES.csv or NEW.dat is replaced only with --force.\n";
 
@@ -171,6 +190,7 @@ const char kDiffHelp[] =
     "Exit code 0 when the files hold the same settings, 1 when they differ, 2 when\n"
     "one cannot be read (the reason and the line it stopped at on stderr).\n";
 
+// A whole decimal number in low..high.
 bool ParseNumber(const char* text, int low, int high, int& value)
 {
     if (!text || !*text)
@@ -193,72 +213,194 @@ bool SplitHostPort(const std::string& text, std::string& host, int& port)
     return ParseNumber(text.c_str() + colon + 1, 1, 65535, port);
 }
 
-ToolCommand CommandOf(const char* word)
-{
-    if (strcmp(word, "read-all") == 0)
-        return ToolCommand::kReadAll;
-    if (strcmp(word, "set-all") == 0)
-        return ToolCommand::kSetAll;
-    if (strcmp(word, "verify") == 0)
-        return ToolCommand::kVerify;
-    if (strcmp(word, "send") == 0)
-        return ToolCommand::kSend;
-    if (strcmp(word, "provision") == 0)
-        return ToolCommand::kProvision;
-    if (strcmp(word, "titles") == 0)
-        return ToolCommand::kTitles;
-    if (strcmp(word, "diff") == 0)
-        return ToolCommand::kDiff;
-    return ToolCommand::kNone;
-}
-
 bool Fail(std::string& error, const std::string& text)
 {
     error = text;
     return false;
 }
 
-bool SetLink(ToolOptions& options, LinkKind kind, std::string& error)
+// What the command line gave besides the values ToolOptions holds.
+struct Given {
+    bool address = false;
+    bool units = false;
+    bool wait = false;
+    bool sections = false;
+    bool output = false;
+    bool linkOption = false;          // the link or any of its options
+    std::string outputValue;
+    std::vector<std::string> words;   // the positional arguments, in order
+};
+
+void SetLink(ToolOptions& o, LinkKind kind)
 {
-    if (options.link != LinkKind::kNone && options.link != kind)
-        return Fail(error, "give one link: --serial, --tcp or --listen");
-    options.link = kind;
-    return true;
+    if (o.link != LinkKind::kNone && o.link != kind)
+        RefuseValue("give one link: --serial, --tcp or --listen");
+    o.link = kind;
+}
+
+// Every sub-command takes every option, so that one given to the wrong
+// sub-command is named with the sub-command it belongs to, rather than
+// refused as unknown.
+struct ValueOption {
+    const char* names;   // as CLI11 takes them; messages name the first
+    const char* needs;   // what a missing value is: "--serial needs a device"
+    bool linkOption;
+    void (*take)(ToolOptions& o, Given& given, const std::string& value);   // refuses with RefuseValue
+};
+
+const ValueOption kValueOptions[] = {
+    {"--serial", "a device", true,
+     [](ToolOptions& o, Given&, const std::string& v) {
+         SetLink(o, LinkKind::kSerial);
+         o.device = v;
+     }},
+    {"--address", "an address", true,
+     [](ToolOptions& o, Given& given, const std::string& v) {
+         given.address = true;
+         if (v == "broadcast") {
+             o.address = kSlaveBroadcast;
+             o.addresses = {kSlaveBroadcast};
+             return;
+         }
+         if (!ParseSlaveAddressList(v.c_str(), o.addresses))
+             RefuseValue("--address takes 0..31, a list such as 0,5,7 or 0-15, or broadcast");
+         o.address = o.addresses[0];
+     }},
+    {"--tcp", "HOST:PORT", true,
+     [](ToolOptions& o, Given&, const std::string& v) {
+         SetLink(o, LinkKind::kTcp);
+         if (!SplitHostPort(v, o.host, o.port))
+             RefuseValue("--tcp takes HOST:PORT with a port 1..65535");
+     }},
+    {"--listen", "a port", true,
+     [](ToolOptions& o, Given&, const std::string& v) {
+         SetLink(o, LinkKind::kListen);
+         if (!ParseNumber(v.c_str(), 0, 65535, o.listenPort))
+             RefuseValue("--listen takes a port 0..65535");
+     }},
+    {"--units", "a count", true,
+     [](ToolOptions& o, Given& given, const std::string& v) {
+         given.units = true;
+         if (!ParseNumber(v.c_str(), 1, kMaxUnits, o.units))
+             RefuseValue("--units takes 1..96");
+     }},
+    {"--wait", "seconds", true,
+     [](ToolOptions& o, Given& given, const std::string& v) {
+         given.wait = true;
+         if (!ParseNumber(v.c_str(), 1, 86400, o.waitSeconds))
+             RefuseValue("--wait takes 1..86400 seconds");
+     }},
+    {"--pace-ms", "milliseconds", true,
+     [](ToolOptions& o, Given&, const std::string& v) {
+         if (!ParseNumber(v.c_str(), 0, 60000, o.paceMs))
+             RefuseValue("--pace-ms takes 0..60000");
+     }},
+    {"-o,--output", "a file", false,
+     [](ToolOptions&, Given& given, const std::string& v) {
+         given.output = true;
+         given.outputValue = v;
+     }},
+    {"--sections", "a list of sections", false,
+     [](ToolOptions& o, Given& given, const std::string& v) {
+         given.sections = true;
+         std::string why;
+         if (!ParseProvisionSections(v, o.sections, why))
+             RefuseValue("--sections: " + why + " (routing, alarms, alarm-io, date-time, titles, title-display, "
+                         "panel, network, or all)");
+     }},
+};
+
+struct FlagOption {
+    const char* name;
+    void (*set)(ToolOptions& o);
+};
+
+const FlagOption kFlagOptions[] = {
+    {"--clock", [](ToolOptions& o) { o.clock = true; }},
+    {"--dry-run", [](ToolOptions& o) { o.dryRun = true; }},
+    {"--no-bom", [](ToolOptions& o) { o.bom = false; }},
+    {"--force", [](ToolOptions& o) { o.force = true; }},
+    {"--json", [](ToolOptions& o) { o.json = true; }},
+};
+
+std::string FirstName(const char* names)
+{
+    const std::string all = names;
+    return all.substr(0, all.find(','));
+}
+
+void AddOptions(CLI::App& command, ToolOptions& o, Given& given)
+{
+    for (const ValueOption& option : kValueOptions)
+        AddValueOption(command, option.names, [&o, &given, &option](const std::string& value) {
+            given.linkOption = given.linkOption || option.linkOption;
+            option.take(o, given, value);
+        });
+    for (const FlagOption& option : kFlagOptions)
+        AddFlagOption(command, option.name, [&o, &option] { option.set(o); });
+    command.add_option("words", given.words);
+}
+
+// CLI11's refusals in our words. `command` is the sub-command being read.
+std::string InOurWords(const CLI::ParseError& e, const CLI::App& command)
+{
+    if (const auto* mismatch = dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+        for (const ValueOption& option : kValueOptions) {
+            const CLI::Option* read = command.get_option_no_throw(FirstName(option.names));
+            if (read && ValueProblemOf(*mismatch, *read) == ValueProblem::kMissing)
+                return FirstName(option.names) + " needs " + option.needs;
+        }
+        for (const FlagOption& option : kFlagOptions) {
+            const CLI::Option* read = command.get_option_no_throw(option.name);
+            if (read && ValueProblemOf(*mismatch, *read) == ValueProblem::kGiven)
+                return std::string(option.name) + " takes no value";
+        }
+    }
+    return e.what();
+}
+
+// The first word CLI11 could not place in `app`; "--" only ends the options.
+std::string FirstUnknownWord(const CLI::App& app)
+{
+    for (const std::string& word : app.remaining())
+        if (word != "--")
+            return word;
+    return "";
 }
 
 // What is left to check of titles export, titles import and diff once the
 // words are read.
-bool FinishFileCommand(ToolOptions& o, const std::string (&positional)[2], int positionals, bool linkOptionGiven,
-                       const std::string* output, std::string& error)
+bool FinishFileCommand(ToolOptions& o, const Given& given, std::string& error)
 {
     const std::string name = CommandName(o.command);
-    if (linkOptionGiven)
+    const std::vector<std::string>& words = given.words;
+    if (given.linkOption)
         return Fail(error, name + " works on files alone: it takes no link and no link option");
     if (o.command == ToolCommand::kDiff) {
-        if (output || o.force)
+        if (given.output || o.force)
             return Fail(error, "diff writes no file: it takes no -o or --force");
-        if (positionals != 2)
+        if (words.size() != 2)
             return Fail(error, "diff needs A.dat and B.dat");
-        o.file = positional[0];
-        o.secondFile = positional[1];
+        o.file = words[0];
+        o.secondFile = words[1];
         return true;
     }
     if (o.json)
         return Fail(error, name + " has no --json: its output is the table or the settings file");
-    if (o.force && !output)
+    if (o.force && !given.output)
         return Fail(error, "--force belongs to -o");
-    if (output)
-        o.output = *output;
+    if (given.output)
+        o.output = given.outputValue;
     if (o.command == ToolCommand::kTitlesExport) {
-        if (positionals != 1)
-            return Fail(error, positionals == 0 ? "titles export needs FILE.dat" : "too many arguments: " + positional[1]);
-        o.file = positional[0];
+        if (words.size() != 1)
+            return Fail(error, words.empty() ? "titles export needs FILE.dat" : "too many arguments: " + words[1]);
+        o.file = words[0];
         return true;
     }
-    if (positionals != 2)
+    if (words.size() != 2)
         return Fail(error, "titles import needs FILE.dat and TITLES.csv");
-    o.file = positional[0];
-    o.table = positional[1];
+    o.file = words[0];
+    o.table = words[1];
     return true;
 }
 
@@ -306,158 +448,97 @@ bool IsFileCommand(ToolCommand command)
 
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::string& error)
 {
-    int i = 1;
-    if (i < argc && (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0)) {
+    Given given;
+    CLI::App app("", "kvr2840e");
+    ReadWordsAsOurs(app);
+    // One sub-command; past it, a sub-command's name is a word like any other
+    // (a file called "diff"). The sub-commands inherit this.
+    app.require_subcommand(0, 1);
+    const CLI::App* reading = &app;   // the sub-command being read, for CLI11's refusals
+    auto addCommand = [&](CLI::App& parent, const char* name, ToolCommand command) {
+        CLI::App* sub = parent.add_subcommand(name);
+        sub->preparse_callback([&o, &reading, sub, command](size_t) {
+            o.command = command;
+            reading = sub;
+        });
+        return sub;
+    };
+    for (ToolCommand command : {ToolCommand::kReadAll, ToolCommand::kSetAll, ToolCommand::kVerify,
+                                ToolCommand::kSend, ToolCommand::kProvision, ToolCommand::kDiff})
+        AddOptions(*addCommand(app, CommandName(command), command), o, given);
+    CLI::App* titles = addCommand(app, "titles", ToolCommand::kTitles);
+    AddOptions(*addCommand(*titles, "export", ToolCommand::kTitlesExport), o, given);
+    AddOptions(*addCommand(*titles, "import", ToolCommand::kTitlesImport), o, given);
+
+    bool help = false;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        help = true;
+    } catch (const CLI::ParseError& e) {
+        return Fail(error, InOurWords(e, *reading));
+    }
+    // The words CLI11 could not place: before the sub-command, between
+    // "titles" and its export or import, or an option no sub-command has.
+    if (const std::string word = FirstUnknownWord(app); !word.empty()) {
+        o.command = ToolCommand::kNone;
+        return Fail(error, "unknown sub-command: " + word);
+    }
+    if (const std::string word = FirstUnknownWord(*titles); !word.empty())
+        return Fail(error, "titles takes export or import, not " + word);
+    if (const std::string word = FirstUnknownWord(*reading); !word.empty())
+        return Fail(error, "unknown option: " + word);
+    if (help) {
         o.help = true;
         return true;
     }
-    if (i >= argc)
-        return Fail(error, "no sub-command given");
-    o.command = CommandOf(argv[i]);
     if (o.command == ToolCommand::kNone)
-        return Fail(error, std::string("unknown sub-command: ") + argv[i]);
-    ++i;
-    if (o.command == ToolCommand::kTitles && i < argc && argv[i][0] != '-') {
-        if (strcmp(argv[i], "export") == 0)
-            o.command = ToolCommand::kTitlesExport;
-        else if (strcmp(argv[i], "import") == 0)
-            o.command = ToolCommand::kTitlesImport;
-        else
-            return Fail(error, std::string("titles takes export or import, not ") + argv[i]);
-        ++i;
-    }
-
-    bool addressGiven = false, unitsGiven = false, waitGiven = false, outputGiven = false, sectionsGiven = false;
-    bool linkOptionGiven = false;   // any of the link and its options
-    std::string outputValue;
-    std::string positional[2];
-    int positionals = 0;
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        linkOptionGiven = linkOptionGiven || arg == "--serial" || arg == "--tcp" || arg == "--listen" ||
-                          arg == "--address" || arg == "--units" || arg == "--wait" || arg == "--pace-ms";
-        auto needValue = [&](const char* what) {
-            if (!value)
-                return Fail(error, arg + " needs " + what);
-            ++i;
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-            return true;
-        } else if (arg == "--serial") {
-            if (!needValue("a device") || !SetLink(o, LinkKind::kSerial, error))
-                return false;
-            o.device = value;
-        } else if (arg == "--address") {
-            if (!needValue("an address"))
-                return false;
-            addressGiven = true;
-            if (strcmp(value, "broadcast") == 0) {
-                o.address = kSlaveBroadcast;
-                o.addresses = {kSlaveBroadcast};
-            } else if (!ParseSlaveAddressList(value, o.addresses)) {
-                return Fail(error, "--address takes 0..31, a list such as 0,5,7 or 0-15, or broadcast");
-            } else {
-                o.address = o.addresses[0];
-            }
-        } else if (arg == "--tcp") {
-            if (!needValue("HOST:PORT") || !SetLink(o, LinkKind::kTcp, error))
-                return false;
-            if (!SplitHostPort(value, o.host, o.port))
-                return Fail(error, "--tcp takes HOST:PORT with a port 1..65535");
-        } else if (arg == "--listen") {
-            if (!needValue("a port") || !SetLink(o, LinkKind::kListen, error))
-                return false;
-            if (!ParseNumber(value, 0, 65535, o.listenPort))
-                return Fail(error, "--listen takes a port 0..65535");
-        } else if (arg == "--units") {
-            if (!needValue("a count"))
-                return false;
-            unitsGiven = true;
-            if (!ParseNumber(value, 1, kMaxUnits, o.units))
-                return Fail(error, "--units takes 1..96");
-        } else if (arg == "--wait") {
-            if (!needValue("seconds"))
-                return false;
-            waitGiven = true;
-            if (!ParseNumber(value, 1, 86400, o.waitSeconds))
-                return Fail(error, "--wait takes 1..86400 seconds");
-        } else if (arg == "--pace-ms") {
-            if (!needValue("milliseconds"))
-                return false;
-            if (!ParseNumber(value, 0, 60000, o.paceMs))
-                return Fail(error, "--pace-ms takes 0..60000");
-        } else if (arg == "-o" || arg == "--output") {
-            if (!needValue("a file"))
-                return false;
-            outputGiven = true;
-            outputValue = value;
-        } else if (arg == "--sections") {
-            if (!needValue("a list of sections"))
-                return false;
-            sectionsGiven = true;
-            std::string why;
-            if (!ParseProvisionSections(value, o.sections, why))
-                return Fail(error, "--sections: " + why + " (routing, alarms, alarm-io, date-time, titles, "
-                                   "title-display, panel, network, or all)");
-        } else if (arg == "--clock") {
-            o.clock = true;
-        } else if (arg == "--force") {
-            o.force = true;
-        } else if (arg == "--json") {
-            o.json = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Fail(error, "unknown option: " + arg);
-        } else {
-            if (positionals == 2)
-                return Fail(error, "too many arguments: " + arg);
-            positional[positionals++] = arg;
-        }
-    }
-
+        return Fail(error, "no sub-command given");
     if (o.command == ToolCommand::kTitles)
         return Fail(error, "titles needs export or import");
+    const std::vector<std::string>& words = given.words;
+    if (words.size() > 2)
+        return Fail(error, "too many arguments: " + words[2]);
+    if ((given.sections || o.clock || o.dryRun) && o.command != ToolCommand::kProvision)
+        return Fail(error, "--sections, --clock and --dry-run belong to provision");
+    if (!o.bom && o.command != ToolCommand::kTitlesExport)
+        return Fail(error, "--no-bom belongs to titles export");
     if (IsFileCommand(o.command))
-        return FinishFileCommand(o, positional, positionals, linkOptionGiven, outputGiven ? &outputValue : nullptr,
-                                 error);
+        return FinishFileCommand(o, given, error);
 
-    if (outputGiven)
-        o.file = outputValue;
+    if (given.output)
+        o.file = given.outputValue;
     if (o.link == LinkKind::kNone)
         return Fail(error, "no link given: --serial, --tcp or --listen");
-    if (addressGiven && o.link != LinkKind::kSerial)
+    if (given.address && o.link != LinkKind::kSerial)
         return Fail(error, "--address belongs to --serial");
-    if ((unitsGiven || waitGiven) && o.link != LinkKind::kListen)
+    if ((given.units || given.wait) && o.link != LinkKind::kListen)
         return Fail(error, "--units and --wait belong to --listen");
-    if (o.link == LinkKind::kListen && !unitsGiven)
+    if (o.link == LinkKind::kListen && !given.units)
         return Fail(error, "--listen needs --units N");
     if (o.link != LinkKind::kListen)
         o.units = o.addresses.size() > 1 ? static_cast<int>(o.addresses.size()) : 1;
-    if ((sectionsGiven || o.clock) && o.command != ToolCommand::kProvision)
-        return Fail(error, "--sections and --clock belong to provision");
     if (o.command == ToolCommand::kProvision && (o.sections & ProvisionBit(kProvisionNetwork)) &&
         o.link != LinkKind::kSerial)
         return Fail(error, "the network section goes on a serial link only: over TCP it would cut the link it "
                            "travels on");
-    if (outputGiven != (o.command == ToolCommand::kReadAll))
+    if (given.output != (o.command == ToolCommand::kReadAll))
         return Fail(error, o.command == ToolCommand::kReadAll ? "read-all needs -o FILE.dat"
                                                               : "-o belongs to read-all");
     if (o.force && o.command != ToolCommand::kReadAll)
         return Fail(error, "--force belongs to read-all");
 
-    const int wanted = o.command == ToolCommand::kReadAll ? 0 : 1;
-    if (positionals != wanted)
+    const size_t wanted = o.command == ToolCommand::kReadAll ? 0 : 1;
+    if (words.size() != wanted)
         return Fail(error, wanted == 0 ? "read-all takes no other argument"
                            : o.command == ToolCommand::kSend ? "send needs the command TEXT"
                                                              : std::string(CommandName(o.command)) + " needs FILE.dat");
     if (o.command == ToolCommand::kSend) {
-        o.text = positional[0];
+        o.text = words[0];
         if (o.text.empty() || o.text.size() > 590 || o.text.find_first_of("\r\n") != std::string::npos)
             return Fail(error, "TEXT must be one line of 1..590 characters");
     } else if (wanted == 1) {
-        o.file = positional[0];
+        o.file = words[0];
     }
     if (o.address == kSlaveBroadcast &&
         (o.command == ToolCommand::kReadAll || o.command == ToolCommand::kVerify))

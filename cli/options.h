@@ -39,6 +39,8 @@ struct ToolOptions {
     int paceMs = -1;            // --pace-ms; -1: the dialogs' pace (provision: as soon as the reply is in)
     ProvisionSections sections = kProvisionDefault;   // provision --sections
     bool clock = false;         // provision --clock
+    bool dryRun = false;        // provision --dry-run: the command lines on stdout, nothing sent
+    bool bom = true;            // titles export: a UTF-8 byte order mark first (--no-bom: none)
     bool force = false;
     bool json = false;
     bool help = false;

@@ -1,10 +1,12 @@
 // What the tool needs of the system besides sockets (sim/net.h): one serial
-// port at 9600 baud 8E1, files by UTF-8 path, the terminal, and the code page
-// of the titles. cli/posix/ and cli/win32/ implement it.
+// port at 9600 baud 8E1, files by UTF-8 path and the terminal. cli/posix/
+// and cli/win32/ implement it. (The titles' code page is the program's own
+// table, the same in both: cli/utf8.h.)
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct SerialPort;
 
@@ -15,6 +17,11 @@ void CloseSerialPort(SerialPort* port);
 bool WriteSerialPort(SerialPort* port, const char* data, int length);
 // Waits at most `timeoutMs` for bytes: > 0 bytes read, 0 none came, -1 the port failed.
 int ReadSerialPort(SerialPort* port, char* buffer, int size, int timeoutMs);
+
+// The command line as UTF-8, whatever the system's code page: on Windows
+// main's argv comes in the ANSI code page (code page 932 on a Japanese
+// Windows), in which a path such as 現場Ｂ.dat could not be opened again.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Before any output: the console takes UTF-8, and a broken pipe is an error
 // of a write rather than the end of the process.
@@ -27,18 +34,3 @@ void UseBinaryStdout();
 
 FILE* OpenUtf8File(const std::string& path, const char* mode);
 bool FileExists(const std::string& path);
-// Puts `temporary` in the place of `target`, replacing it.
-bool ReplaceFileWith(const std::string& temporary, const std::string& target);
-void RemoveFileAt(const std::string& path);
-int CurrentProcessId();
-
-// Titles are Shift-JIS (code page 932); the user reads and writes UTF-8.
-// Both convert the whole text or nothing: false when a byte sequence is no
-// code page 932 character, or the text is no UTF-8 or holds a character that
-// code page 932 has no code for. Nothing is ever replaced by a look-alike or
-// a default character. Code page 932 gives some characters two codes (the
-// NEC and IBM duplicates): Utf8ToShiftJis gives one of them, so a title that
-// holds the other does not come back byte for byte. Input and output may be
-// one string.
-bool ShiftJisToUtf8(const std::string& shiftJis, std::string& utf8);
-bool Utf8ToShiftJis(const std::string& utf8, std::string& shiftJis);

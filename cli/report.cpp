@@ -1,6 +1,6 @@
 #include "cli/report.h"
 
-#include "cli/utf8.h"
+#include <nlohmann/json.hpp>
 
 const char kFileSide[] = "in the file";
 const char kUnitSide[] = "on the unit";
@@ -131,70 +131,65 @@ std::string SettingsReadErrorText(const SettingsFileError& error)
     return text;
 }
 
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonText(const std::string& utf8)
-{
-    std::string out = "\"";
-    char escaped[16];
-    for (size_t at = 0; at < utf8.size();) {
-        uint32_t c;
-        if (!NextUtf8(utf8, at, c)) {
-            c = 0xFFFD;   // no UTF-8 here: the replacement character, one byte further
-            ++at;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else if (c < 0x10000) {
-            snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            const uint32_t v = c - 0x10000;
-            snprintf(escaped, sizeof escaped, "\\u%04x\\u%04x", static_cast<unsigned>(0xD800 + (v >> 10)),
-                     static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
-            out += escaped;
-        }
-    }
-    return out + "\"";
-}
-
 namespace {
 
-std::string JsonRaw(const RawSetting& value)
+// Keys in the order they are set, as README shows them.
+using Json = nlohmann::ordered_json;
+
+// Every JSON text of the tool is made here. ensure_ascii off: UTF-8 goes out
+// as it is. error_handler_t::replace: a byte that is no UTF-8 becomes U+FFFD
+// rather than an exception. The texts are paths, the unit's replies, our
+// messages and the titles, which compare.cpp has made UTF-8 already
+// (ShownTitle: the Shift-JIS converted, any other byte as \xNN).
+std::string Dump(const Json& value)
+{
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// The one writer of every --json output: `head` (an object of one key or
+// more) with `list` after its keys as `listKey`, one entry a line, so that 96 units read (and
+// grep) one unit a line:
+//   {"command":"diff",…,"differences":[
+//   {…},
+//   {…}]}
+void WriteJson(FILE* out, const Json& head, const char* listKey, const std::vector<Json>& list)
+{
+    std::string text = Dump(head);
+    text.pop_back();   // the closing brace: the list comes before it
+    text += "," + Dump(listKey) + ":[";
+    for (size_t i = 0; i < list.size(); ++i)
+        text += (i ? ",\n" : "\n") + Dump(list[i]);
+    text += "]}\n";
+    fwrite(text.data(), 1, text.size(), out);
+    fflush(out);
+}
+
+Json Raw(const RawSetting& value)
 {
     if (const int* number = std::get_if<int>(&value))
-        return std::to_string(*number);
-    return JsonText(std::get<std::string>(value));
+        return *number;
+    return std::get<std::string>(value);
+}
+
+Json Difference(const SettingDifference& d, const char* firstKey, const std::string& firstSide,
+                const char* secondKey, const std::string& secondSide)
+{
+    Json difference;
+    difference["table"] = d.table;
+    difference["index"] = d.index;
+    difference["text"] = DifferenceLine(d, firstSide, secondSide);
+    difference[firstKey] = Raw(d.firstRaw);
+    difference[secondKey] = Raw(d.secondRaw);
+    return difference;
+}
+
+// A text, or null when there is none.
+Json TextOrNull(const std::string& text)
+{
+    return text.empty() ? Json() : Json(text);
 }
 
 } // namespace
-
-std::string JsonDifference(const SettingDifference& d, const char* firstKey, const std::string& firstSide,
-                           const char* secondKey, const std::string& secondSide)
-{
-    return "{\"table\":" + JsonString(d.table) + ",\"index\":" + JsonString(d.index) +
-           ",\"text\":" + JsonText(DifferenceLine(d, firstSide, secondSide)) + ",\"" + firstKey +
-           "\":" + JsonRaw(d.firstRaw) + ",\"" + secondKey + "\":" + JsonRaw(d.secondRaw) + "}";
-}
 
 void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::vector<ToolUnit*>& units)
 {
@@ -204,28 +199,47 @@ void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::v
         failed += unit->result == UnitResult::kFailed;
         differs += unit->result == UnitResult::kDiffers;
     }
-    const int missing = expected > static_cast<int>(units.size()) ? expected - static_cast<int>(units.size()) : 0;
-    fprintf(out, "{\"command\":\"%s\",\"units\":%zu,\"expected\":%d,\"done\":%d,\"failed\":%d,\"differs\":%d,"
-                 "\"missing\":%d,\"results\":[",
-            CommandName(command), units.size(), expected, done, failed, differs, missing);
-    for (size_t i = 0; i < units.size(); ++i) {
-        const ToolUnit& unit = *units[i];
-        const UnitExchange& u = unit.exchange;
-        const bool failedUnit = unit.result == UnitResult::kFailed;
-        fprintf(out, "%s\n{\"unit\":%d,\"address\":%s,\"result\":\"%s\",\"steps\":%d,", i ? "," : "", u.number,
-                JsonString(u.address).c_str(), ResultWord(unit.result), UnitStepsDone(u));
-        if (failedUnit && u.step > 0)
-            fprintf(out, "\"step\":%d,\"command\":%s,", u.step,
-                    u.command.empty() ? "null" : JsonString(u.command).c_str());
-        else
-            fputs("\"step\":null,\"command\":null,", out);
-        fprintf(out, "\"reply\":%s,", u.reply.empty() ? "null" : JsonString(u.reply).c_str());
-        fprintf(out, "\"message\":%s,\"differences\":[", failedUnit ? JsonString(u.message).c_str() : "null");
-        for (size_t d = 0; d < unit.differences.size(); ++d)
-            fprintf(out, "%s%s", d ? "," : "",
-                    JsonDifference(unit.differences[d], "file", kFileSide, "unit", kUnitSide).c_str());
-        fputs("]}", out);
+    const int count = static_cast<int>(units.size());
+    Json summary;
+    summary["command"] = CommandName(command);
+    summary["units"] = count;
+    summary["expected"] = expected;
+    summary["done"] = done;
+    summary["failed"] = failed;
+    summary["differs"] = differs;
+    summary["missing"] = expected > count ? expected - count : 0;
+    std::vector<Json> results;
+    for (const ToolUnit* unit : units) {
+        const UnitExchange& u = unit->exchange;
+        const bool failedUnit = unit->result == UnitResult::kFailed;
+        const bool failedAtStep = failedUnit && u.step > 0;
+        Json result;
+        result["unit"] = u.number;
+        result["address"] = u.address;
+        result["result"] = ResultWord(unit->result);
+        result["steps"] = UnitStepsDone(u);
+        result["step"] = failedAtStep ? Json(u.step) : Json();
+        result["command"] = failedAtStep ? TextOrNull(u.command) : Json();
+        result["reply"] = TextOrNull(u.reply);
+        result["message"] = failedUnit ? Json(u.message) : Json();
+        Json& differences = result["differences"] = Json::array();
+        for (const SettingDifference& d : unit->differences)
+            differences.push_back(Difference(d, "file", kFileSide, "unit", kUnitSide));
+        results.push_back(std::move(result));
     }
-    fputs("]}\n", out);
-    fflush(out);
+    WriteJson(out, summary, "results", results);
+}
+
+void WriteJsonDiff(FILE* out, const std::string& fileA, const std::string& fileB,
+                   const std::vector<SettingDifference>& differences)
+{
+    Json diff;
+    diff["command"] = "diff";
+    diff["a"] = fileA;
+    diff["b"] = fileB;
+    diff["equal"] = differences.empty();
+    std::vector<Json> list;
+    for (const SettingDifference& d : differences)
+        list.push_back(Difference(d, "a", "in " + fileA, "b", "in " + fileB));
+    WriteJson(out, diff, "differences", list);
 }

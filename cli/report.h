@@ -51,11 +51,14 @@ extern const char kUnitSide[];   // "on the unit"
 // "not readable as a settings file: a line where a number belongs holds something else (line 5)".
 std::string SettingsReadErrorText(const SettingsFileError& error);
 
-// Bytes that are not printable ASCII are written as \u00XX.
-std::string JsonString(const std::string& text);
-// UTF-8 text as a JSON string of ASCII: every other character as \uXXXX.
-std::string JsonText(const std::string& utf8);
-// {"table":…,"index":…,"text":"<the difference line>",FIRST:raw,SECOND:raw}
-std::string JsonDifference(const SettingDifference& difference, const char* firstKey, const std::string& firstSide,
-                           const char* secondKey, const std::string& secondSide);
+// --json: one JSON object on one line, its text in UTF-8 as it is (a
+// Japanese path or title is written as such, not as \u escapes). A text that
+// is no UTF-8 (a path or a reply of other bytes) has each bad byte written as
+// U+FFFD. Each difference is {"table":…,"index":…,"text":"<the difference
+// line>",FIRST:raw,SECOND:raw}, the raw values numbers or text.
+// The summary of a run on units; the differences are verify's ("file", "unit").
 void WriteJsonSummary(FILE* out, ToolCommand command, int expected, const std::vector<ToolUnit*>& units);
+// diff --json: {"command":"diff","a":A,"b":B,"equal":…,"differences":[…]}, each
+// difference's sides named "a" and "b", its line naming them "in A", "in B".
+void WriteJsonDiff(FILE* out, const std::string& fileA, const std::string& fileB,
+                   const std::vector<SettingDifference>& differences);

@@ -96,24 +96,20 @@ std::string FirstUnshowable(const std::string& shiftJis)
     return std::string();
 }
 
-// Checks a title cell and stores it into the slot; false with `reason`.
+// Checks a title cell (UTF-8) and stores it into the slot; false with `reason`.
 bool StoreTitle(const std::string& cell, char* slot, std::string& reason)
 {
     std::string own;
     if (TitleToUtf8(slot, own) && own == cell)
         return true;   // the channel's own title: kept byte for byte
     std::string shiftJis;
-    if (!IsUtf8(cell)) {
-        reason = "the title is not UTF-8 text";
-        return false;
-    }
     if (!Utf8ToShiftJis(cell, shiftJis)) {
         // Name the first character that has no code.
         uint32_t character;
         std::string ignored;
         for (size_t at = 0, start = 0; NextUtf8(cell, at, character); start = at) {
             if (!Utf8ToShiftJis(cell.substr(start, at - start), ignored)) {
-                reason = "the title holds " + Quoted(cell.substr(start, at - start)) + ", which has no Shift-JIS code";
+                reason = Quoted(cell.substr(start, at - start)) + " has no Shift-JIS code";
                 return false;
             }
         }
@@ -121,7 +117,7 @@ bool StoreTitle(const std::string& cell, char* slot, std::string& reason)
         return false;
     }
     if (shiftJis.size() > static_cast<size_t>(kTitleMaxBytes)) {
-        reason = "the title is " + std::to_string(shiftJis.size()) +
+        reason = "it is " + std::to_string(shiftJis.size()) +
                  " bytes in Shift-JIS; a title holds at most 56 (28 full-width characters)";
         return false;
     }
@@ -139,10 +135,14 @@ bool StoreTitle(const std::string& cell, char* slot, std::string& reason)
     case kTitleNoJisCode:
         break;
     }
+    // What EncodeTitle takes: two bytes a character, each with a JIS code in
+    // the title range, which the code page 932 characters have but for the
+    // half-width ones (ASCII, half-width katakana) and the user-defined ones.
     const std::string character = FirstUnshowable(shiftJis);
     reason = character.empty() ? std::string("the unit cannot show this title")
                                : "the unit cannot show " + Quoted(character) +
-                                     " in a title (only full-width JIS X 0208 characters)";
+                                     " in a title (full-width characters only: JIS X 0208 and the NEC and IBM "
+                                     "extensions)";
     return false;
 }
 
@@ -177,13 +177,18 @@ struct RowChecker {
             firstLine[channel - 1] = line;
         }
 
-        // A row without a good channel has no own title to keep: its title is checked.
+        // A row without a good channel has no own title to keep: its title is
+        // checked. A refused title is shown beside the one it would replace.
         std::string reason;
         char slot[kTitleSlotBytes] = {};
         if (channel > 0)
             memcpy(slot, model.TitleText[channel - 1], kTitleSlotBytes);
-        if (!StoreTitle(cells[1], slot, reason))
-            Problem(line, reason);
+        if (!StoreTitle(cells[1], slot, reason)) {
+            const std::string title = channel > 0 ? "title " + std::to_string(channel) + " " + Quoted(cells[1]) +
+                                                        " (the settings file holds " + Quoted(ShownTitle(slot)) + ")"
+                                                  : "title " + Quoted(cells[1]);
+            Problem(line, title + ": " + reason);
+        }
         const int display = IndexOf(cells[2], kDisplayWords);
         if (display < 0)
             Problem(line, "display " + Quoted(cells[2]) + " is neither on nor off");
@@ -239,6 +244,66 @@ bool ReadHeader(const CsvRecord& header, int (&column)[kColumns], std::string& r
     return true;
 }
 
+// The next record that holds anything, its empty cells after the first
+// `columns` dropped: a spreadsheet writes empty cells for every column it
+// holds anything in (formatting too), and rows of them below or between the
+// rows. A record in error is taken as it is.
+bool NextRecord(CsvReader& reader, CsvRecord& record, size_t columns)
+{
+    while (reader.Next(record)) {
+        if (!record.error.empty())
+            return true;
+        while (record.cells.size() > columns && record.cells.back().empty())
+            record.cells.pop_back();
+        if (!std::all_of(record.cells.begin(), record.cells.end(), [](const std::string& c) { return c.empty(); }))
+            return true;
+    }
+    return false;
+}
+
+// The table's text in UTF-8: as it is when it is UTF-8, else read whole as
+// code page 932 (Excel's "CSV" on a Japanese Windows). False with a problem
+// when it is neither.
+bool TableText(const char* data, size_t size, std::string& text, TitleTableRead& read)
+{
+    text.assign(data, size);
+    if (IsUtf8(text)) {
+        read.encoding = TableEncoding::kUtf8;
+        return true;
+    }
+    if (ShiftJisToUtf8(text, text)) {
+        read.encoding = TableEncoding::kCodePage932;
+        return true;
+    }
+    // A LF is no part of any other character in either, so each line is
+    // UTF-8, code page 932, both or neither on its own.
+    int notUtf8 = 0, notCodePage = 0;
+    std::string ignored;
+    for (size_t start = 0, line = 1;; ++line) {
+        const void* lf = memchr(data + start, '\n', size - start);
+        const size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : size;
+        const std::string bytes(data + start, end - start);
+        const bool utf8 = IsUtf8(bytes);
+        const bool codePage = ShiftJisToUtf8(bytes, ignored);
+        if (!utf8 && !codePage) {
+            read.problems.push_back({static_cast<int>(line), "the line is neither UTF-8 nor code page 932 (Shift-JIS) "
+                                                             "text"});
+            return false;
+        }
+        if (!utf8 && notUtf8 == 0)
+            notUtf8 = static_cast<int>(line);
+        if (!codePage && notCodePage == 0)
+            notCodePage = static_cast<int>(line);
+        if (!lf)
+            break;
+        start = end + 1;
+    }
+    read.problems.push_back({std::max(notUtf8, 1), "the line is code page 932 (Shift-JIS) text, but line " +
+                                                       std::to_string(notCodePage) +
+                                                       " is UTF-8: a table is all one or all the other"});
+    return false;
+}
+
 } // namespace
 
 bool TitleToUtf8(const char* slot, std::string& utf8)
@@ -267,10 +332,11 @@ std::string ShownTitle(const char* slot)
     return shown;
 }
 
-bool FormatTitleTable(const DeviceModelData& model, std::string& table, std::vector<std::string>& problems)
+bool FormatTitleTable(const DeviceModelData& model, std::string& table, std::vector<std::string>& problems,
+                      bool byteOrderMark)
 {
     problems.clear();
-    table = std::string(kTitleTableHeader) + "\r\n";
+    table = std::string(byteOrderMark ? "\xEF\xBB\xBF" : "") + kTitleTableHeader + "\r\n";
     for (int c = 0; c < kMaxChannels; ++c) {
         const std::string channel = "channel " + std::to_string(c + 1);
         std::string title;
@@ -302,11 +368,14 @@ TitleTableRead ApplyTitleTable(const char* data, size_t size, DeviceModelData& m
         read.problems.push_back({line, "the line holds a NUL byte"});
         return read;
     }
-    CsvReader reader(data, size);
+    std::string text;
+    if (!TableText(data, size, text, read))
+        return read;
+    CsvReader reader(text.data(), text.size());
     CsvRecord record;
     int column[kColumns];
     std::string reason;
-    if (!reader.Next(record)) {
+    if (!NextRecord(reader, record, 0)) {
         read.problems.push_back({1, "the table is empty: the first line must be the header " +
                                         std::string(kTitleTableHeader)});
         return read;
@@ -318,7 +387,7 @@ TitleTableRead ApplyTitleTable(const char* data, size_t size, DeviceModelData& m
 
     auto staged = std::make_unique<DeviceModelData>(model);
     RowChecker checker{*staged, read};
-    while (reader.Next(record)) {
+    while (NextRecord(reader, record, kColumns)) {
         ++read.rows;
         if (!record.error.empty()) {
             read.problems.push_back({record.line, record.error});

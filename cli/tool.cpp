@@ -30,16 +30,9 @@ SequenceSteps ProvisionSteps = {
     .sendModelStep = [](const DeviceModelData& model, int step) { return SendProvisionStep(model, Plan, step); },
 };
 
-// The clock steps read the PC's time as they go; before the first of them a
-// unit waits for the next minute when the current one would turn during the
-// six (each step at the pace, or a reply's time when it is faster).
-int64_t ClockHold(const UnitExchange& unit, int nextStep, int64_t nowMs)
+int64_t ClockHold(UnitExchange& unit, int nextStep, int64_t nowMs)
 {
-    if (nextStep < 1 || nextStep > Plan.length || Plan.steps[nextStep - 1].section != kProvisionClock ||
-        Plan.steps[nextStep - 1].index != 0)
-        return nowMs;
-    const int perStep = std::max(unit.paceMs, 300);
-    return nowMs + ClockStartDelayMs(ProvisionClock(), kProvisionClockSteps * perStep + 500);
+    return ProvisionClockHold(unit, Plan, nextStep, nowMs);
 }
 
 constexpr int kConnectTimeoutMs = 5000;
@@ -75,6 +68,9 @@ private:
     void AcceptUnits(int64_t nowMs);
     void Receive(LinkedUnit& linked, int64_t nowMs);
     void Flush(LinkedUnit& linked);
+    void ReportStrayReplies(UnitExchange& unit);
+    bool CheckProvision(int& code);
+    int PrintDryRun();
     void Finish(LinkedUnit& linked);
     bool WriteOutput(ToolUnit& unit);
     int Report();
@@ -239,6 +235,68 @@ void Tool::Flush(LinkedUnit& linked)
         FailUnit(u, "the command could not be written to the link");
 }
 
+// A late reply of the unit served before is not this unit's: it is told
+// and left aside, and the unit waits on for its own within its time-out.
+void Tool::ReportStrayReplies(UnitExchange& unit)
+{
+    for (const std::string& line : unit.strayReplies)
+        fprintf(stderr, "kvr2840e: %s: skipped a reply from address %s, not this unit's: \"%s\"\n",
+                unit.address.c_str(), line.substr(0, 2).c_str(), line.c_str());
+    if (!unit.strayReplies.empty())
+        fflush(stderr);
+    unit.strayReplies.clear();
+}
+
+// Everything the run would send is built and checked before the first byte:
+// a value any builder refuses stops the whole run, so no unit is left with
+// half of a file.
+bool Tool::CheckProvision(int& code)
+{
+    PlanProvision(fileModel_, o_.sections, o_.clock, Plan);
+    ProvisionSteps.length = Plan.length;
+    const bool broadcast =
+        o_.address == kSlaveBroadcast ||
+        std::find(o_.addresses.begin(), o_.addresses.end(), kSlaveBroadcast) != o_.addresses.end();
+    if (broadcast && (o_.sections & ProvisionBit(kProvisionNetwork))) {
+        code = Refuse("the network section does not go to broadcast: every unit on the bus would take the same IP "
+                      "address; nothing sent",
+                      kExitUsage);
+        return false;
+    }
+    const std::string refusal = ProvisionRefusal(fileModel_, Plan);
+    if (refusal.empty())
+        return true;
+    for (size_t at = 0, end; (end = refusal.find('\n', at)) != std::string::npos; at = end + 1)
+        Refuse(o_.file + ": " + refusal.substr(at, end - at), kExitUsage);
+    code = Refuse("nothing sent", kExitUsage);
+    return false;
+}
+
+// The lines each unit would be sent, in the order they would go, the RS-485
+// address in front as on the wire; the clock as the PC's clock reads now.
+int Tool::PrintDryRun()
+{
+    std::vector<int> addresses = o_.addresses;
+    if (o_.link != LinkKind::kSerial || addresses.empty())
+        addresses = {o_.link == LinkKind::kSerial ? o_.address : kNoAddressPrefix};
+    std::string frame;
+    for (const int address : addresses) {
+        for (int step = 1; step <= Plan.length; ++step) {
+            if (!BuildProvisionStep(fileModel_, Plan, step, address, frame))
+                return Refuse("step " + std::to_string(step) + " could not be built", kExitUsage);
+            while (!frame.empty() && (frame.back() == '\n' || frame.back() == '\r'))
+                frame.pop_back();
+            printf("%s\n", frame.c_str());
+        }
+    }
+    fflush(stdout);
+    // Over TCP every unit gets the same lines; on a bus each its own.
+    const int units = o_.link == LinkKind::kSerial ? static_cast<int>(addresses.size()) : o_.units;
+    fprintf(stderr, "provision: %d %s for each of %d %s, nothing sent (--dry-run)\n", Plan.length,
+            Plan.length == 1 ? "line" : "lines", units, units == 1 ? "unit" : "units");
+    return ferror(stdout) ? Refuse("the lines could not be written to stdout", kExitUsage) : kExitDone;
+}
+
 void Tool::Receive(LinkedUnit& linked, int64_t nowMs)
 {
     char buffer[kReceiveBufferBytes];
@@ -275,9 +333,11 @@ void Tool::WaitAndReceive(int64_t nowMs, int64_t wakeMs)
         char buffer[kReceiveBufferBytes];
         const int n = ReadSerialPort(serial_, buffer, sizeof buffer, timeout);
         // The line's unit now: on a bus, the one whose turn it is.
-        if (n > 0)
-            UnitReceived(units_.back()->unit.exchange, buffer, n, MonotonicMs());
-        else if (n < 0)
+        if (n > 0) {
+            UnitExchange& unit = units_.back()->unit.exchange;
+            UnitReceived(unit, buffer, n, MonotonicMs());
+            ReportStrayReplies(unit);
+        } else if (n < 0)
             UnitLinkLost(units_.back()->unit.exchange, "the serial port failed");
         return;
     }
@@ -429,15 +489,10 @@ int Tool::Run()
         !LoadSettingsFile(code))
         return code;
     if (o_.command == ToolCommand::kProvision) {
-        // What no unit would take is refused before anything is sent.
-        const std::string refusal = ProvisionRefusal(fileModel_, o_.sections);
-        if (!refusal.empty()) {
-            for (size_t at = 0, end; (end = refusal.find('\n', at)) != std::string::npos; at = end + 1)
-                Refuse(o_.file + ": " + refusal.substr(at, end - at), kExitUsage);
-            return Refuse("nothing sent", kExitUsage);
-        }
-        PlanProvision(fileModel_, o_.sections, o_.clock, Plan);
-        ProvisionSteps.length = Plan.length;
+        if (!CheckProvision(code))
+            return code;
+        if (o_.dryRun)
+            return PrintDryRun();
     }
     if (o_.command == ToolCommand::kReadAll && !CheckOutputs(code))
         return code;

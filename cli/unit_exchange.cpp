@@ -109,10 +109,64 @@ void StartUnit(UnitExchange& unit, int64_t nowMs)
     SendCurrent(unit, nowMs, true);
 }
 
-void UnitReceived(UnitExchange& unit, const char* bytes, int count, int64_t nowMs)
+namespace {
+
+// An RS-485 unit's reply line begins with its two-digit address. A line that
+// begins with another address is not this unit's reply, however it came to
+// be on the line.
+bool OtherUnitsLine(const std::string& line, int address)
 {
-    if (unit.state != UnitState::kRunning || count <= 0)
+    if (line.size() < 2 || line[0] < '0' || line[0] > '9' || line[1] < '0' || line[1] > '9')
+        return false;
+    const int from = (line[0] - '0') * 10 + (line[1] - '0');
+    return from <= kMaxSlaveAddress && from != address;
+}
+
+} // namespace
+
+int64_t SerialLineTimeMs(int bytes)
+{
+    return (static_cast<int64_t>(bytes) * 11 * 1000 + 9599) / 9600;
+}
+
+namespace {
+
+// The bytes for the unit's parser: on an RS-485 bus, whole lines only, and
+// none that another address sent.
+std::string OwnBusBytes(UnitExchange& unit, const char* bytes, int count)
+{
+    const int address = unit.channel.rs485Address;
+    if (!unit.serialReplies || address < 0 || address > kMaxSlaveAddress)
+        return std::string(bytes, static_cast<size_t>(count));
+    std::string own;
+    unit.pendingLine.append(bytes, static_cast<size_t>(count));
+    for (size_t newline; (newline = unit.pendingLine.find('\n')) != std::string::npos;) {
+        const std::string line = unit.pendingLine.substr(0, newline + 1);
+        unit.pendingLine.erase(0, newline + 1);
+        // A line longer than any reply is nobody's: the parser refuses it.
+        if (line.size() - 1 <= kMaxReplyLineLength && OtherUnitsLine(line, address))
+            unit.strayReplies.push_back(WithoutLineEnd(line));
+        else
+            own += line;
+    }
+    if (unit.pendingLine.size() > kMaxReplyLineLength) {
+        own += unit.pendingLine;   // no reply is that long: the parser refuses it
+        unit.pendingLine.clear();
+    }
+    return own;
+}
+
+} // namespace
+
+void UnitReceived(UnitExchange& unit, const char* received, int receivedCount, int64_t nowMs)
+{
+    if (unit.state != UnitState::kRunning || receivedCount <= 0)
         return;
+    const std::string own = OwnBusBytes(unit, received, receivedCount);
+    if (own.empty())
+        return;
+    const char* bytes = own.data();
+    const int count = static_cast<int>(own.size());
     unit.pendingReply.append(bytes, static_cast<size_t>(count));
     for (size_t newline; (newline = unit.pendingReply.find('\n')) != std::string::npos;) {
         unit.reply = WithoutLineEnd(unit.pendingReply.substr(0, newline + 1));
@@ -163,6 +217,8 @@ void TickUnit(UnitExchange& unit, int64_t nowMs)
         return;
     if (unit.earliestStep && !t.busy) {
         const int64_t at = unit.earliestStep(unit, t.stepCounter + 1, nowMs);
+        if (unit.state != UnitState::kRunning)
+            return;
         if (at > nowMs) {
             unit.nextTickMs = at;
             return;
@@ -181,10 +237,9 @@ void TickUnit(UnitExchange& unit, int64_t nowMs)
             built = unit.steps->sendModelStep(unit.model, step);
         }
         SendCurrent(unit, nowMs, built);
-        // No unit answers a broadcast: the next step waits at least until
-        // the line has carried this one (11 bits a character at 9600 baud).
         if (unit.channel.rs485Address == kSlaveBroadcast)
-            unit.nextTickMs = std::max(unit.nextTickMs, nowMs + (unit.channel.frameLength * 11 * 1000 + 9599) / 9600);
+            unit.nextTickMs = std::max({unit.nextTickMs, nowMs + kBroadcastStepMs,
+                                        nowMs + SerialLineTimeMs(unit.channel.frameLength)});
         break;
     }
     case kSequenceSucceeded:
@@ -219,6 +274,28 @@ int UnitStepsDone(const UnitExchange& unit)
 int UnitStepCount(const UnitExchange& unit)
 {
     return unit.steps ? unit.steps->length : 1;
+}
+
+int64_t ProvisionClockHold(UnitExchange& unit, const ProvisionPlan& plan, int nextStep, int64_t nowMs)
+{
+    const int first = FirstClockStep(plan);
+    if (first == 0 || nextStep < first || nextStep > plan.length)
+        return nowMs;
+    // "TSSss" and its line end, after the address on a bus; over TCP the
+    // time on the wire is not worth counting.
+    const int frameBytes = unit.channel.rs485Address == kNoAddressPrefix ? 7 : 9;
+    const int leadMs = unit.serialReplies ? static_cast<int>(SerialLineTimeMs(frameBytes)) : 0;
+    const ClockStepTiming timing = TimeClockStep(unit.clockRun, nextStep - first, ProvisionClock(), leadMs);
+    switch (timing.go) {
+    case kClockWait: return nowMs + timing.waitMs;
+    case kClockRestart: unit.transaction.stepCounter = first - 1; return nowMs + timing.waitMs;
+    case kClockGiveUp:
+        FailUnit(unit, "the clock was not set: the PC's minute turned while its fields went out, " +
+                           std::to_string(kProvisionClockRestarts + 1) + " times in a row");
+        return kNever;
+    case kClockGo: break;
+    }
+    return nowMs;
 }
 
 void FailUnit(UnitExchange& unit, const std::string& message)

@@ -7,17 +7,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dialogs/routing/timed_sequence.h"
+#include "files/provisioning.h"
 #include "link/send_path.h"
 #include "link/serial_lines.h"
 #include "link/transaction.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
+#include "sim/net.h"   // kNever
 
 enum class UnitState { kRunning, kSucceeded, kFailed };
-
-constexpr int64_t kNever = INT64_MAX;
 
 struct UnitExchange {
     int number = 1;            // 1..96 in the order the units connected
@@ -35,7 +36,10 @@ struct UnitExchange {
     std::string text;
     int paceMs = 0;
     // When step `nextStep` may go out at the earliest (nullptr: at its tick).
-    int64_t (*earliestStep)(const UnitExchange& unit, int nextStep, int64_t nowMs) = nullptr;
+    // It may also move the sequence back (the transaction's step counter) or
+    // fail the unit.
+    int64_t (*earliestStep)(UnitExchange& unit, int nextStep, int64_t nowMs) = nullptr;
+    ProvisionClockRun clockRun;   // provision's clock steps
 
     UnitState state = UnitState::kRunning;
     int step = 0;              // the step sent last (1-based); 0 before the first
@@ -48,7 +52,20 @@ struct UnitExchange {
     int64_t nextTickMs = 0;
     int64_t replyDeadlineMs = kNever;
     std::string pendingReply;  // bytes of a reply whose line feed is still to come
+    // On an RS-485 bus: whole lines that carried another unit's address (a
+    // late reply of the unit served before), skipped; the loop reports and
+    // clears them.
+    std::vector<std::string> strayReplies;
+    std::string pendingLine;   // the bus line being joined, until its line feed
 };
+
+// The time the serial line (9600 baud, 11 bits a character) needs to carry
+// `bytes`, rounded up to the millisecond.
+int64_t SerialLineTimeMs(int bytes);
+// No unit answers a broadcast, so nothing tells when a unit has applied a
+// command: each step waits at least this long (the dialogs' tick) and at
+// least its frame's line time, whatever the pace.
+constexpr int64_t kBroadcastStepMs = 400;
 
 // The program's time-out: the status timer's 15 ticks of 190 ms.
 int64_t ReplyTimeoutMs();
@@ -70,5 +87,10 @@ int64_t UnitWakeTime(const UnitExchange& unit);
 // Steps done so far, for the progress display.
 int UnitStepsDone(const UnitExchange& unit);
 int UnitStepCount(const UnitExchange& unit);
+// provision's earliestStep: before each clock step of `plan`, the final
+// seconds wait to land on the PC's whole second (ProvisionClock), and when the
+// PC's minute turned since the year went out the clock steps start again, so
+// that no field is left a minute (or a day) behind.
+int64_t ProvisionClockHold(UnitExchange& unit, const ProvisionPlan& plan, int nextStep, int64_t nowMs);
 // Fails a running unit (used also by the loop, e.g. when its file cannot be written).
 void FailUnit(UnitExchange& unit, const std::string& message);

@@ -11,6 +11,7 @@
 
 #include "app/config_values.h"
 #include "cli/title_table.h"
+#include "cli/utf8.h"
 #include "files/glyph_file.h"
 #include "files/settings_file.h"
 #include "fuzz_support.h"
@@ -156,14 +157,16 @@ void TitleTableSeeds()
     ResetModelToStartValues(*model);
     std::string table;
     std::vector<std::string> problems;
-    if (!FormatTitleTable(*model, table, problems)) {
+    if (!FormatTitleTable(*model, table, problems, true)) {
         fprintf(stderr, "kvr_fuzz_seeds: the start titles make no table\n");
         exit(1);
     }
     Seed("title_table_fuzzer", table);
 
     // Other values, an empty title, and a title that needs quoting (which
-    // the unit cannot show); LF line ends; a few rows, columns reordered.
+    // the unit cannot show), no byte order mark; the same in code page 932;
+    // LF line ends; a few rows, columns reordered, and what spreadsheets add:
+    // empty cells after the last column and rows of empty cells.
     DeviceModelData& m = *model;
     m.TitleText[0][0] = '\0';
     snprintf(m.TitleText[2], kTitleSlotBytes, "%s", "\"A\",B");
@@ -171,11 +174,13 @@ void TitleTableSeeds()
     m.TitlePosition[3] = 1;
     m.TitleFontSize[3] = 0;
     m.TitleFontSize[4] = 2;
-    if (!FormatTitleTable(m, table, problems)) {
+    std::string codePage;
+    if (!FormatTitleTable(m, table, problems, false) || !Utf8ToShiftJis(table, codePage)) {
         fprintf(stderr, "kvr_fuzz_seeds: the changed titles make no table\n");
         exit(1);
     }
     Seed("title_table_fuzzer", table);
+    Seed("title_table_fuzzer", codePage);
     std::string lf;
     for (const char c : table)
         if (c != '\r')
@@ -184,6 +189,9 @@ void TitleTableSeeds()
     Seed("title_table_fuzzer", "\xef\xbb\xbfsize,position,display,title,channel\n"
                                "S,top,off,\"\xef\xbc\xa3\xef\xbc\xa1\xef\xbc\xad\",64\n\n"
                                "l,Bottom,ON,,1\n");
+    Seed("title_table_fuzzer", "channel,title,display,position,size,,\r\n"
+                               "3,\x82\x62\x82\x60\x82\x6c,on,top,M,,\r\n"
+                               ",,,,,,\r\n");
 }
 
 } // namespace
@@ -200,6 +208,9 @@ int main(int argc, char** argv)
     GlyphSeeds();
     ConfigSeeds();
     TitleTableSeeds();
+    // A late reply of address 00 before unit 05's own, in pieces of 3.
+    Seed("bus_reply_fuzzer", std::string("\x05\x02") + "00GO\r\n05OP03\r\n05GO\r\n");
+    Seed("bus_reply_fuzzer", std::string("\x1f\xff") + "31E3\r\n30OPFR\r\nGO\r\n");
     printf("kvr_fuzz_seeds: %d seeds in %s\n", Written, Root.string().c_str());
     return 0;
 }

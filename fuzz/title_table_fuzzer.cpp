@@ -1,18 +1,21 @@
-// The titles table reader of the command-line tool and its CSV reader.
-// Input: the table's bytes.
+// The titles table reader of the command-line tool, its CSV reader and the
+// code page 932 conversion both ways. Input: the table's bytes.
 //
 // Invariants: every record the CSV reader takes, written again cell by cell,
-// reads back as the same cells. A refused table leaves the model byte for
-// byte as it was and names a line of the table for every problem; an
-// accepted one changes the title fields alone, leaves a model whose settings
-// file reads back, and the table of that model, written and read back,
-// changes nothing.
+// reads back as the same cells. Text that converts, converted back and again,
+// gives the same text (whichever of two codes a character has, it means that
+// character). A refused table leaves the model byte for byte as it was and
+// names a line of the table for every problem; an accepted one changes the
+// title fields alone, leaves a model whose settings file reads back, and the
+// table of that model, written and read back, changes nothing: in UTF-8 with
+// and without a byte order mark, and in code page 932.
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cli/csv.h"
 #include "cli/title_table.h"
+#include "cli/utf8.h"
 #include "files/settings_file.h"
 #include "fuzz_support.h"
 
@@ -46,6 +49,29 @@ void CheckCsvRecords(const char* text, size_t size)
     }
 }
 
+void CheckCodePage(const char* text, size_t size)
+{
+    const std::string bytes(text, size);
+    std::string converted, back, again;
+    if (ShiftJisToUtf8(bytes, converted)) {
+        KVR_FUZZ_CHECK(IsUtf8(converted));
+        KVR_FUZZ_CHECK(Utf8ToShiftJis(converted, back) && ShiftJisToUtf8(back, again) && again == converted);
+    }
+    if (Utf8ToShiftJis(bytes, converted)) {
+        KVR_FUZZ_CHECK(ShiftJisToUtf8(converted, back) && Utf8ToShiftJis(back, again) && again == converted);
+    }
+}
+
+// Applying a table of `model` to a copy of it changes nothing.
+void CheckReadBack(const std::string& table, const DeviceModelData& model, TableEncoding encoding)
+{
+    static DeviceModelData check;
+    memcpy(&check, &model, sizeof check);
+    const TitleTableRead read = ApplyTitleTable(table.data(), table.size(), check);
+    KVR_FUZZ_CHECK(read.problems.empty() && read.encoding == encoding);
+    KVR_FUZZ_CHECK(SameModel(check, model));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -59,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const char* text = reinterpret_cast<const char*>(data);
     CheckCsvRecords(text, size);
+    CheckCodePage(text, size);
     const TitleTableRead read = ApplyTitleTable(text, size, model);
     if (!read.problems.empty()) {
         KVR_FUZZ_CHECK(SameModel(model, before));
@@ -69,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         return 0;
     }
+    KVR_FUZZ_CHECK(read.encoding != TableEncoding::kNone);
 
     memcpy(&check, &model, sizeof check);
     CopyTitleFields(check, before);
@@ -79,11 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ResetModelToStartValues(check);
     KVR_FUZZ_CHECK(ParseSettingsFile(file.data(), file.size(), check).result == kSettingsOk);
 
-    std::string table;
+    std::string table, codePage;
     std::vector<std::string> problems;
-    KVR_FUZZ_CHECK(FormatTitleTable(model, table, problems));
-    memcpy(&check, &model, sizeof check);
-    KVR_FUZZ_CHECK(ApplyTitleTable(table.data(), table.size(), check).problems.empty());
-    KVR_FUZZ_CHECK(SameModel(check, model));
+    KVR_FUZZ_CHECK(FormatTitleTable(model, table, problems, true));
+    CheckReadBack(table, model, TableEncoding::kUtf8);
+    KVR_FUZZ_CHECK(FormatTitleTable(model, table, problems, false));
+    CheckReadBack(table, model, TableEncoding::kUtf8);
+    // Code page 932 that happens to be UTF-8 as well is read as UTF-8.
+    KVR_FUZZ_CHECK(Utf8ToShiftJis(table, codePage));
+    if (!IsUtf8(codePage))
+        CheckReadBack(codePage, model, TableEncoding::kCodePage932);
     return 0;
 }

@@ -3,7 +3,10 @@
 # missing (with --demo, also those the demo needs). clang builds the fuzz
 # targets; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes (only
 # a recommendation of clang, so it is named here); dpkg-dev's dpkg-shlibdeps
-# finds the Debian package's dependencies for CPack.
+# finds the Debian package's dependencies for CPack. libcli11-dev and
+# nlohmann-json3-dev are the header-only libraries of the tool's and the
+# simulator's command lines and of the --json output; both builds (MinGW too)
+# take their headers from there (cmake/header_libraries.cmake).
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -13,6 +16,7 @@ packages=(
   wine64 xvfb
   clang libclang-rt-dev
   dpkg-dev
+  libcli11-dev nlohmann-json3-dev
 )
 # The demo also shows Japanese text and takes a screenshot; Wine's own fonts
 # carry the Marlett font its title-bar buttons are drawn with (only a

@@ -493,6 +493,26 @@ CommandOutcome CorrectClock(Job& j)
     return kCommandSet;
 }
 
+// The simulator's own read-back of the running clock, to the millisecond:
+// "DT2026/12/31 23:59:59.500". A real unit shows its clock only on screen.
+CommandOutcome ReadClock(Job& j)
+{
+    if (!Bare(j, 3))
+        return kCommandRefused;
+    const int64_t ms = UnitClockMs(j.unit.clock, j.now);
+    const int64_t seconds = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+    const DateTimeFields f = DateTimeOfSeconds(seconds);
+    const int fields[6] = {f.year, f.month, f.day, f.hour, f.minute, f.second};
+    const char after[6] = {'/', '/', ' ', ':', ':', '.'};
+    Put(j.reply, "DT");
+    for (int k = 0; k < 6; ++k) {
+        PutDecimal(j.reply, fields[k], k == 0 ? 4 : 2);
+        PutChar(j.reply, after[k]);
+    }
+    PutDecimal(j.reply, static_cast<int>(ms - seconds * 1000), 3);
+    return Answered(j);
+}
+
 CommandOutcome SetDateTimeFormat(Job& j)
 {
     return SetLetter(j, 4, "12345678", j.s.DateTimeFormat);
@@ -1031,7 +1051,7 @@ const Entry kCatalogue[] = {
     {"OE", SetVideoOutputs},
     // Date and time.
     {"DSY", SetYear}, {"DSM", SetMonth}, {"DSD", SetDay}, {"TSH", SetHour}, {"TSM", SetMinute},
-    {"TSS", SetSecond}, {"TSA", CorrectClock}, {"TSDR", SetDateTimeFormat}, {"TSDS", SetDateTimeSize},
+    {"TSS", SetSecond}, {"TSA", CorrectClock}, {"RDT", ReadClock}, {"TSDR", SetDateTimeFormat}, {"TSDS", SetDateTimeSize},
     {"TSI", SetDateTimeInputs}, {"TSO", SetDateTimeOutputs},
     // Titles.
     {"CT", SetTitle}, {"CTI", SetTitleInputs}, {"CTO", SetTitleOutputs}, {"CTAT", SetTitleFineTop},

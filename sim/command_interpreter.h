@@ -7,6 +7,8 @@
 // RABOO, RADO, RARO, RAIN, RAOM, RAOS, RTSDR, RTSDS, RTSI, RTSO, RCTnn,
 // RCTI, RCTO, RCTPI, RCTSI, RCTAT, RCTAB, RPMO, RPOO, RPN). Their replies are
 // the ones the program's parser knows, so every setting can be read back.
+// RDT reads the unit's running clock to the millisecond ("DT2026/12/31
+// 23:59:59.500"), which a real unit shows only on screen.
 #pragma once
 
 #include <cstdint>

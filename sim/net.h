@@ -42,3 +42,5 @@ void WaitForItems(WaitItem* items, int count, int timeoutMs);
 
 // Milliseconds of a monotonic clock.
 int64_t MonotonicMs();
+// A time on that clock that never comes: nothing is due.
+constexpr int64_t kNever = INT64_MAX;

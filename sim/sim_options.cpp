@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "sim/command_line.h"
+#include "sim/unit_clock.h"
+
 namespace {
 
 const char kHelp[] =
@@ -51,6 +54,10 @@ const char kHelp[] =
     "                          every SECONDS one input loses its video, then gets it\n"
     "                          back, then the next input takes its turn\n"
     "  --firmware X.XX         the four-character version the unit reports (1.00)\n"
+    "  --clock \"YYYY-MM-DD hh:mm:ss[.fff]\"\n"
+    "                          start each unit's running clock there (default: the\n"
+    "                          PC's local time); RDT reads it back, to the\n"
+    "                          millisecond\n"
     "\n"
     "Faults, for testing the program:\n"
     "  --no-reply              apply commands but never answer\n"
@@ -64,6 +71,8 @@ const char kHelp[] =
     "Running:\n"
     "  --log FILE              write each received command line as received (address\n"
     "                          included), one per line, flushed at once\n"
+    "  --log-ms                each line of the log after the milliseconds since the\n"
+    "                          simulator started (when its last character arrived)\n"
     "  --seconds N             end after N seconds (SIGINT and SIGTERM end it too)\n"
     "  --help                  show this text\n"
     "\n"
@@ -146,6 +155,129 @@ bool IsStatusWord(const char* word)
     return false;
 }
 
+// Stores an option's value; or, when the value does not fit, returns what
+// the option takes, for the refusal.
+using Take = const char* (*)(SimOptions& o, const std::string& value);
+
+struct ValueOption {
+    const char* name;
+    Take take;
+};
+
+const ValueOption kValueOptions[] = {
+    {"--serial",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         o.serialDevice = v;
+         return nullptr;
+     }},
+    {"--rs485",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseAddressList(v.c_str(), o.rs485Addresses) ? nullptr
+                                                               : "addresses 0..31 separated by commas, each once";
+     }},
+    {"--tcp-listen",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 0, 65535, o.listenPort) ? nullptr : "a port 0..65535";
+     }},
+    {"--bind",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         o.bindAddress = v;
+         return nullptr;
+     }},
+    {"--tcp-connect",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         const size_t colon = v.rfind(':');
+         if (colon == std::string::npos || colon == 0 || !ParseInt(v.c_str() + colon + 1, 1, 65535, o.connectPort))
+             return "HOST:PORT";
+         o.connectHost = v.substr(0, colon);
+         return nullptr;
+     }},
+    {"--units",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 1, 256, o.units) ? nullptr : "1..256";
+     }},
+    {"--close-after-commands",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 1, 1000000, o.closeAfterCommands) ? nullptr : "a count of 1 or more";
+     }},
+    {"--baud",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 50, 1000000, o.baud) ? nullptr : "50..1000000 baud";
+     }},
+    {"--video-loss",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInputList(v.c_str(), o.lostInputs) ? nullptr : "inputs 1..64 such as 3,10-12";
+     }},
+    {"--video-loss-flap",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 1, 3600, o.flapSeconds) ? nullptr : "1..3600 seconds";
+     }},
+    {"--firmware",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         if (v.size() != 4)
+             return "exactly four characters, such as 1.00";
+         for (char c : v)
+             if (c < 0x20 || c > 0x7E)
+                 return "printable characters";
+         memcpy(o.firmwareVersion, v.c_str(), 5);
+         return nullptr;
+     }},
+    {"--clock",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseClockText(v.c_str(), o.clockMs) ? nullptr : "a local time YYYY-MM-DD hh:mm:ss[.fff] of 2000..2099";
+     }},
+    {"--reply-delay",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 0, 60000, o.faults.replyDelayMs) ? nullptr : "0..60000 milliseconds";
+     }},
+    {"--status",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         if (!IsStatusWord(v.c_str()))
+             return "MENU, ALARM, LOCK, GN, E0, E1, E2 or E3";
+         memcpy(o.faults.statusWord, v.c_str(), v.size() + 1);
+         return nullptr;
+     }},
+    {"--error-every",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 1, 1000000, o.faults.errorEvery) ? nullptr : "a count of 1 or more";
+     }},
+    {"--log",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         o.logPath = v;
+         return nullptr;
+     }},
+    {"--seconds",
+     [](SimOptions& o, const std::string& v) -> const char* {
+         return ParseInt(v.c_str(), 1, 100000000, o.seconds) ? nullptr : "1 or more seconds";
+     }},
+};
+
+struct FlagOption {
+    const char* name;
+    void (*set)(SimOptions& o);
+};
+
+const FlagOption kFlagOptions[] = {
+    {"--no-reply", [](SimOptions& o) { o.faults.noReply = true; }},
+    {"--split", [](SimOptions& o) { o.faults.split = true; }},
+    {"--log-ms", [](SimOptions& o) { o.logMs = true; }},
+};
+
+// CLI11's refusals in our words.
+std::string InOurWords(const CLI::ParseError& e, const CLI::App& app)
+{
+    if (const auto* mismatch = dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+        for (const CLI::Option* option : app.get_options()) {
+            const ValueProblem problem = ValueProblemOf(*mismatch, *option);
+            if (problem == ValueProblem::kMissing)
+                return option->get_name() + " needs a value";
+            if (problem == ValueProblem::kGiven)
+                return option->get_name() + " takes no value";
+        }
+    }
+    return e.what();
+}
+
 } // namespace
 
 const char* SimHelpText()
@@ -155,135 +287,42 @@ const char* SimHelpText()
 
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::string& error)
 {
-    bool bindGiven = false;
-    bool unitsGiven = false;
-    bool rs485Given = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needValue = [&]() {
-            if (!value) {
-                error = option + " needs a value";
-                return false;
-            }
-            ++i;
-            return true;
-        };
-        auto bad = [&](const char* what) {
-            error = "bad value for " + option + ": " + (value ? value : "") + " (" + what + ")";
-            return false;
-        };
-
-        if (option == "--help" || option == "-h") {
-            o.help = true;
-        } else if (option == "--pty") {
-            o.pty = true;
-            if (value && strncmp(value, "--", 2) != 0) {
-                o.ptyLink = value;
-                ++i;
-            }
-        } else if (option == "--serial") {
-            if (!needValue())
-                return false;
-            o.serialDevice = value;
-        } else if (option == "--rs485") {
-            if (!needValue())
-                return false;
-            if (!ParseAddressList(value, o.rs485Addresses))
-                return bad("addresses 0..31 separated by commas, each once");
-            rs485Given = true;
-        } else if (option == "--tcp-listen") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 0, 65535, o.listenPort))
-                return bad("a port 0..65535");
-        } else if (option == "--bind") {
-            if (!needValue())
-                return false;
-            o.bindAddress = value;
-            bindGiven = true;
-        } else if (option == "--tcp-connect") {
-            if (!needValue())
-                return false;
-            const std::string target = value;
-            const size_t colon = target.rfind(':');
-            if (colon == std::string::npos || colon == 0 ||
-                !ParseInt(target.c_str() + colon + 1, 1, 65535, o.connectPort))
-                return bad("HOST:PORT");
-            o.connectHost = target.substr(0, colon);
-        } else if (option == "--units") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 1, 256, o.units))
-                return bad("1..256");
-            unitsGiven = true;
-        } else if (option == "--close-after-commands") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 1, 1000000, o.closeAfterCommands))
-                return bad("a count of 1 or more");
-        } else if (option == "--baud") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 50, 1000000, o.baud))
-                return bad("50..1000000 baud");
-        } else if (option == "--video-loss") {
-            if (!needValue())
-                return false;
-            if (!ParseInputList(value, o.lostInputs))
-                return bad("inputs 1..64 such as 3,10-12");
-        } else if (option == "--video-loss-flap") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 1, 3600, o.flapSeconds))
-                return bad("1..3600 seconds");
-        } else if (option == "--firmware") {
-            if (!needValue())
-                return false;
-            if (strlen(value) != 4)
-                return bad("exactly four characters, such as 1.00");
-            for (const char* p = value; *p; ++p)
-                if (*p < 0x20 || *p > 0x7E)
-                    return bad("printable characters");
-            memcpy(o.firmwareVersion, value, 5);
-        } else if (option == "--no-reply") {
-            o.faults.noReply = true;
-        } else if (option == "--reply-delay") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 0, 60000, o.faults.replyDelayMs))
-                return bad("0..60000 milliseconds");
-        } else if (option == "--split") {
-            o.faults.split = true;
-        } else if (option == "--status") {
-            if (!needValue())
-                return false;
-            if (!IsStatusWord(value))
-                return bad("MENU, ALARM, LOCK, GN, E0, E1, E2 or E3");
-            memcpy(o.faults.statusWord, value, strlen(value) + 1);
-        } else if (option == "--error-every") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 1, 1000000, o.faults.errorEvery))
-                return bad("a count of 1 or more");
-        } else if (option == "--log") {
-            if (!needValue())
-                return false;
-            o.logPath = value;
-        } else if (option == "--seconds") {
-            if (!needValue())
-                return false;
-            if (!ParseInt(value, 1, 100000000, o.seconds))
-                return bad("1 or more seconds");
-        } else {
-            error = "unknown option " + option + " (see --help)";
-            return false;
-        }
+    CLI::App app("", "kvr2840e-sim");
+    ReadWordsAsOurs(app);
+    // --pty takes a path only when one follows: "--pty --seconds 3" has none.
+    app.add_option_function<std::string>("--pty", [&o](const std::string& path) {
+           o.pty = true;
+           o.ptyLink = path;
+       })
+        ->expected(0, 1)
+        ->trigger_on_parse();
+    for (const ValueOption& option : kValueOptions)
+        AddValueOption(app, option.name, [&o, option](const std::string& value) {
+            if (const char* takes = option.take(o, value))
+                RefuseValue(std::string("bad value for ") + option.name + ": " + value + " (" + takes + ")");
+        });
+    for (const FlagOption& option : kFlagOptions)
+        AddFlagOption(app, option.name, [&o, set = option.set] { set(o); });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        o.help = true;
+    } catch (const CLI::ParseError& e) {
+        error = InOurWords(e, app);
+        return false;
+    }
+    // CLI11 keeps the words it does not know, options and others alike.
+    if (!app.remaining().empty()) {
+        error = "unknown option " + app.remaining()[0] + " (see --help)";
+        return false;
     }
     if (o.help)
         return true;
 
     const bool serial = o.pty || !o.serialDevice.empty();
+    const bool rs485Given = app.count("--rs485") > 0;
+    const bool bindGiven = app.count("--bind") > 0;
+    const bool unitsGiven = app.count("--units") > 0;
     if (o.pty && !o.serialDevice.empty()) {
         error = "--pty and --serial are two serial lines; choose one";
         return false;

@@ -1,6 +1,7 @@
 // The simulator's command line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,10 @@ struct SimOptions {
     int flapSeconds = 0;
 
     std::string logPath;
+    bool logMs = false;           // --log-ms: each logged line after the milliseconds since the start
     int seconds = 0;              // 0 = until stopped
     char firmwareVersion[5] = "1.00";
+    int64_t clockMs = -1;         // --clock: each unit's clock at start, ms since 2000; -1 = the PC's local time
 };
 
 // Parses argv[1..]. On failure returns false with a message for the user.

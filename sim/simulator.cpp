@@ -37,6 +37,7 @@ struct Simulator {
     SimUnit* listeningUnit = nullptr;
     std::vector<std::unique_ptr<TcpConnection>> connections;
     FILE* log = nullptr;
+    int64_t startMs = 0;   // the monotonic clock when the simulator started
     bool linkFailed = false;
 };
 
@@ -49,6 +50,8 @@ SimUnit* NewUnit(Simulator& sim, int64_t nowMs, int64_t wallSeconds)
     setup.flapSeconds = sim.options.flapSeconds;
     sim.units.push_back(std::make_unique<SimUnit>());
     ResetSimUnit(*sim.units.back(), setup, nowMs, wallSeconds);
+    if (sim.options.clockMs >= 0)
+        StartUnitClockMs(sim.units.back()->clock, sim.options.clockMs, nowMs);
     return sim.units.back().get();
 }
 
@@ -69,6 +72,7 @@ bool OpenSerialLink(Simulator& sim, int64_t nowMs, int64_t wallSeconds, std::str
     }
     LinkEndpoint& link = sim.serialLink;
     link.baud = sim.options.baud;
+    link.logOriginMs = sim.options.logMs ? sim.startMs : -1;
     link.kind = kSimLinkSerial;
     link.rs485 = !o.rs485Addresses.empty();
     if (link.rs485) {
@@ -106,6 +110,7 @@ bool ConnectUnits(Simulator& sim, int64_t nowMs, int64_t wallSeconds, std::strin
         connection->socket = socket;
         connection->link.kind = kSimLinkTcp;
         connection->link.baud = o.baud;
+        connection->link.logOriginMs = o.logMs ? sim.startMs : -1;
         SimUnit* unit = NewUnit(sim, nowMs, wallSeconds);
         connection->link.units.push_back({-1, unit});
         connection->unitNumber = unit->number;
@@ -138,6 +143,7 @@ void AcceptClients(Simulator& sim)
         connection->socket = socket;
         connection->link.kind = kSimLinkTcp;
         connection->link.baud = sim.options.baud;
+        connection->link.logOriginMs = sim.options.logMs ? sim.startMs : -1;
         connection->link.units.push_back({-1, sim.listeningUnit});
         sim.connections.push_back(std::move(connection));
     }
@@ -350,6 +356,7 @@ int RunSimulator(const SimOptions& options)
 
     Simulator sim(options);
     const int64_t start = MonotonicMs();
+    sim.startMs = start;
     const int64_t wallSeconds = LocalWallSecondsSince2000();
     bool opened = true;
     if (!options.logPath.empty()) {

@@ -1,5 +1,6 @@
 #include "sim/unit_clock.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -94,8 +95,45 @@ DateTimeFields ReadUnitClock(const UnitClock& clock, int64_t nowMs)
     return DateTimeOfSeconds(clock.secondsAtAnchor + FloorDiv(nowMs - clock.anchorMs, 1000));
 }
 
+int64_t UnitClockMs(const UnitClock& clock, int64_t nowMs)
+{
+    return clock.secondsAtAnchor * 1000 + (nowMs - clock.anchorMs);
+}
+
+void StartUnitClockMs(UnitClock& clock, int64_t msSince2000, int64_t nowMs)
+{
+    const int64_t seconds = FloorDiv(msSince2000, 1000);
+    StartUnitClock(clock, seconds, nowMs - (msSince2000 - seconds * 1000));
+}
+
+bool ParseClockText(const char* text, int64_t& msSince2000)
+{
+    DateTimeFields f{};
+    int fraction = 0, used = 0;
+    if (sscanf(text, "%4d-%2d-%2d %2d:%2d:%2d%n", &f.year, &f.month, &f.day, &f.hour, &f.minute, &f.second,
+               &used) != 6)
+        return false;
+    const char* rest = text + used;
+    if (*rest == '.') {
+        int digits = 0;
+        for (++rest; *rest >= '0' && *rest <= '9' && digits < 3; ++rest, ++digits)
+            fraction = fraction * 10 + (*rest - '0');
+        if (digits == 0)
+            return false;
+        for (; digits < 3; ++digits)
+            fraction *= 10;
+    }
+    if (*rest != '\0' || f.year < 2000 || f.year > 2099 || f.month < 1 || f.month > 12 || f.day < 1 ||
+        f.day > DaysInMonth(f.year, f.month) || f.hour > 23 || f.minute > 59 || f.second > 59 || f.hour < 0 ||
+        f.minute < 0 || f.second < 0)
+        return false;
+    msSince2000 = SecondsSince2000(f) * 1000 + fraction;
+    return true;
+}
+
 void SetUnitClockField(UnitClock& clock, ClockField field, int value, int64_t nowMs)
 {
+    const int64_t fractionMs = UnitClockMs(clock, nowMs) - FloorDiv(UnitClockMs(clock, nowMs), 1000) * 1000;
     DateTimeFields f = ReadUnitClock(clock, nowMs);
     switch (field) {
     case kClockYear: f.year = 2000 + value; break;
@@ -108,7 +146,7 @@ void SetUnitClockField(UnitClock& clock, ClockField field, int value, int64_t no
     const int last = DaysInMonth(f.year, f.month);
     if (f.day > last)
         f.day = last;
-    StartUnitClock(clock, SecondsSince2000(f), nowMs);
+    StartUnitClock(clock, SecondsSince2000(f), field == kClockSecond ? nowMs : nowMs - fractionMs);
 }
 
 void CorrectUnitClock(UnitClock& clock, int64_t nowMs)

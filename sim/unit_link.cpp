@@ -61,10 +61,12 @@ void QueueReply(LinkEndpoint& link, const char* prefix, const UnitReply& reply, 
     }
 }
 
-void LogLine(FILE* log, const char* text, int length)
+void LogLine(FILE* log, const char* text, int length, int64_t sinceMs)
 {
     if (!log)
         return;
+    if (sinceMs >= 0)
+        fprintf(log, "%lld ", static_cast<long long>(sinceMs));
     fwrite(text, 1, static_cast<size_t>(length), log);
     fputc('\n', log);
     fflush(log);
@@ -82,7 +84,7 @@ void HandleLine(LinkEndpoint& link, int64_t nowMs, const SimFaults& faults, FILE
         --length;
     if (length == 0 && !link.lineOverlong && link.lineError == kLineErrorNone)
         return;
-    LogLine(log, link.line, length);
+    LogLine(log, link.line, length, link.logOriginMs >= 0 ? nowMs - link.logOriginMs : -1);
     ++link.commandLines;
 
     UnitReply reply;

@@ -62,6 +62,9 @@ struct LinkEndpoint {
     // character would have arrived, and no byte is written before the one
     // ahead of it would have been sent.
     int baud = 0;
+    // With --log-ms: each logged line after the milliseconds since this time
+    // (the simulator's start); -1: the line alone.
+    int64_t logOriginMs = -1;
     int64_t receivedUntilUs = 0;  // when the last byte taken in would have arrived
     int64_t sendFreeAtUs = 0;     // when the line is free for the next byte out
 };

@@ -7,8 +7,7 @@
 #include <cstdint>
 
 #include "protocol/device_model.h"
-
-constexpr int64_t kNever = INT64_MAX;
+#include "sim/net.h"   // kNever
 
 constexpr int kSmallGlyphSlots = 256;
 constexpr int kMediumGlyphSlots = 160;

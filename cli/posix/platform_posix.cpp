@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <iconv.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -118,6 +117,11 @@ void PrepareProcess()
     signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 bool ProgressTerminal()
 {
     if (!isatty(STDERR_FILENO))
@@ -140,63 +144,4 @@ bool FileExists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
-}
-
-bool ReplaceFileWith(const std::string& temporary, const std::string& target)
-{
-    return rename(temporary.c_str(), target.c_str()) == 0;
-}
-
-void RemoveFileAt(const std::string& path)
-{
-    unlink(path.c_str());
-}
-
-int CurrentProcessId()
-{
-    return static_cast<int>(getpid());
-}
-
-namespace {
-
-// glibc's "CP932" is code page 932 itself (0x5C is the backslash, the NEC
-// and IBM extensions are there), unlike its "SHIFT_JIS".
-bool Convert(const char* to, const char* from, const std::string& in, std::string& out)
-{
-    if (in.empty()) {
-        out.clear();
-        return true;
-    }
-    const iconv_t converter = iconv_open(to, from);
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return false;
-    // One byte of either side takes at most three of the other (a half-width
-    // katakana is one byte in code page 932 and three in UTF-8).
-    std::string buffer(3 * in.size() + 4, '\0');
-    char* inAt = const_cast<char*>(in.data());
-    size_t inLeft = in.size();
-    char* outAt = &buffer[0];
-    size_t outLeft = buffer.size();
-    // Without //TRANSLIT a character with no code fails the call; a count
-    // above 0 would be a conversion that cannot be undone, refused as well.
-    bool converted = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == 0 && inLeft == 0;
-    converted = converted && iconv(converter, nullptr, nullptr, &outAt, &outLeft) == 0;
-    iconv_close(converter);
-    if (!converted)
-        return false;
-    buffer.resize(buffer.size() - outLeft);
-    out.swap(buffer);
-    return true;
-}
-
-} // namespace
-
-bool ShiftJisToUtf8(const std::string& shiftJis, std::string& utf8)
-{
-    return Convert("UTF-8", "CP932", shiftJis, utf8);
-}
-
-bool Utf8ToShiftJis(const std::string& utf8, std::string& shiftJis)
-{
-    return Convert("CP932", "UTF-8", utf8, shiftJis);
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -163,6 +165,25 @@ int ReadSerialPort(SerialPort* port, char* buffer, int size, int timeoutMs)
     }
 }
 
+std::vector<std::string> Utf8Arguments(int argc, char** argv)
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(bytes > 0 ? static_cast<size_t>(bytes) : 1, '\0');
+        if (bytes > 0)
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &utf8[0], bytes, nullptr, nullptr);
+        utf8.resize(utf8.size() - 1);
+        arguments.push_back(utf8);
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
 void PrepareProcess()
 {
     SetConsoleOutputCP(CP_UTF8);
@@ -191,81 +212,4 @@ FILE* OpenUtf8File(const std::string& path, const char* mode)
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool ReplaceFileWith(const std::string& temporary, const std::string& target)
-{
-    return MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-void RemoveFileAt(const std::string& path)
-{
-    DeleteFileW(Wide(path).c_str());
-}
-
-int CurrentProcessId()
-{
-    return static_cast<int>(GetCurrentProcessId());
-}
-
-namespace {
-
-constexpr UINT kShiftJisCodePage = 932;
-
-// MB_ERR_INVALID_CHARS: a byte sequence that is no character fails the call
-// rather than becoming U+FFFD.
-bool ToWide(UINT codePage, const std::string& text, std::wstring& wide)
-{
-    const int length = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (n <= 0)
-        return false;
-    wide.assign(static_cast<size_t>(n), L'\0');
-    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, &wide[0], n) == n;
-}
-
-} // namespace
-
-// Both read their input whole before they write their output, so that the
-// two may be one string.
-bool ShiftJisToUtf8(const std::string& shiftJis, std::string& utf8)
-{
-    std::wstring wide;
-    if (shiftJis.empty()) {
-        utf8.clear();
-        return true;
-    }
-    if (!ToWide(kShiftJisCodePage, shiftJis, wide))
-        return false;
-    const int length = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return false;
-    utf8.assign(static_cast<size_t>(n), '\0');
-    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), length, &utf8[0], n, nullptr, nullptr) == n;
-}
-
-bool Utf8ToShiftJis(const std::string& utf8, std::string& shiftJis)
-{
-    std::wstring wide;
-    if (utf8.empty()) {
-        shiftJis.clear();
-        return true;
-    }
-    if (!ToWide(CP_UTF8, utf8, wide))
-        return false;
-    // Without WC_NO_BEST_FIT_CHARS Windows would write "e" for "é"; with it a
-    // character that has no code takes the default character, which is then
-    // refused.
-    const int length = static_cast<int>(wide.size());
-    BOOL defaulted = FALSE;
-    const int n = WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0,
-                                      nullptr, &defaulted);
-    if (n <= 0 || defaulted)
-        return false;
-    shiftJis.assign(static_cast<size_t>(n), '\0');
-    return WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, &shiftJis[0], n,
-                               nullptr, &defaulted) == n &&
-           !defaulted;
 }

@@ -5,7 +5,6 @@
 // then sent step by step like any timed sequence.
 #pragma once
 
-#include <ctime>
 #include <string>
 
 #include "protocol/device_model.h"
@@ -18,7 +17,7 @@ enum ProvisionSection {
     kProvisionDateTime,      // TSDR, TSDS, TSI and TSO for all entries (the display, not the clock)
     kProvisionTitles,        // one CT a channel
     kProvisionTitleDisplay,  // CTI, CTO, CTPI, CTSI for all entries, CTAT, CTAB
-    kProvisionPanel,         // POO, PMO, PN
+    kProvisionPanel,         // PN, POO, PMO: the password first, so that a unit that refuses it is not left locked
     kProvisionNetwork,       // EIA, EGA, EAA, ESM, ECT, EKA: the unit's network settings the file holds (serial links only)
     kProvisionSectionCount,
     // Not a section of the file: the unit's clock set from the PC's, last,
@@ -30,18 +29,46 @@ enum ProvisionSection {
 struct ProvisionTime {
     int year, month, day;        // 2000..2099, 1..12, 1..31
     int hour, minute, second;    // 0..23, 0..59, 0..59
-    int millisecond;
+    int millisecond;             // 0..999
 };
 // Where the clock steps take the time from: the local clock, or a test's.
 extern ProvisionTime (*ProvisionClock)();
-constexpr int kProvisionClockSteps = 6;   // DSY, DSM, DSD, TSH, TSM, TSS
 
-// The clock steps read the time each at its own moment, so the unit ends on
-// the PC's second. A minute that turns between them would leave the fields
-// sent before it behind: when less than `neededMs` are left of the current
-// minute, the clock waits for the next one to begin. The milliseconds to
-// wait before the first clock step (0: go now).
-int ClockStartDelayMs(const ProvisionTime& now, int neededMs);
+// The clock steps: TSS00, DSY, DSM, DSD, TSH, TSM, TSS. The unit's clock
+// keeps running while its fields arrive one by one, so the seconds go to 00
+// first: then no field can roll over into the next (a unit at 23:59:59 whose
+// day is set would otherwise turn to the next day before its hour arrives).
+// Year to minute follow, each read from the PC's clock as it is built, and
+// the seconds last, timed to land on the PC's whole second.
+constexpr int kProvisionClockSteps = 7;
+constexpr int kClockFinalSecond = kProvisionClockSteps - 1;
+// How often the clock steps start again when the PC's minute turned while
+// they went out, before the unit is given up.
+constexpr int kProvisionClockRestarts = 3;
+
+// A unit's run of the clock steps.
+struct ProvisionClockRun {
+    int sentMinute[5] = {};   // year, month, day, hour, minute as the PC showed them when DSY was built
+    int restarts = 0;
+};
+
+enum ClockStepGo {
+    kClockGo,        // send the step now
+    kClockWait,      // wait `waitMs` first, then ask again
+    kClockRestart,   // the PC's minute turned since DSY: go back to the first clock step, after `waitMs`
+    kClockGiveUp,    // it turned during every try
+};
+struct ClockStepTiming {
+    ClockStepGo go;
+    int waitMs;
+};
+
+// Asked before clock step `index` (0-based) goes out, the PC's clock reading
+// `now`. `leadMs` is the time the line needs to carry the final TSS frame:
+// that step waits until the frame will land on the PC's whole second, and
+// goes back to the start when the minute the earlier fields came from is
+// over by then.
+ClockStepTiming TimeClockStep(ProvisionClockRun& run, int index, const ProvisionTime& now, int leadMs);
 
 using ProvisionSections = unsigned;
 constexpr ProvisionSections ProvisionBit(ProvisionSection s)
@@ -72,10 +99,20 @@ struct ProvisionPlan {
 
 // With `clock`, the clock steps come after the sections.
 void PlanProvision(const DeviceModelData& model, ProvisionSections sections, bool clock, ProvisionPlan& plan);
+// Where the clock steps begin in a plan (1-based); 0 when it has none.
+int FirstClockStep(const ProvisionPlan& plan);
 // Sends step `step` (1-based) of the plan from the model.
 bool SendProvisionStep(const DeviceModelData& model, const ProvisionPlan& plan, int step);
 
-// What the model holds that no unit would take, found before anything is
-// sent: a title the title rule refuses (naming the channel) or a password
-// that is not six digits, in the sections chosen. Empty when all can go.
-std::string ProvisionRefusal(const DeviceModelData& model, ProvisionSections sections);
+// Builds step `step` with the builders' own rules on a channel of its own,
+// sending nothing: `frame` is the text that would go out (the RS-485 address
+// in front, the line end included). False when the builder refuses the
+// model's values.
+bool BuildProvisionStep(const DeviceModelData& model, const ProvisionPlan& plan, int step, int rs485Address,
+                        std::string& frame);
+
+// Every step of the plan built before anything is sent: one line for each
+// step a builder refuses, naming the setting, its line of the settings file
+// and why ("alarm hold time (line 2115): 0 is refused: the unit takes 1 to 99
+// seconds"). Empty when all can go.
+std::string ProvisionRefusal(const DeviceModelData& model, const ProvisionPlan& plan);

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -358,48 +360,113 @@ TEST_F(CliProcess, ProvisionSendsEverySectionToEachUnitOfABus)
     }
 }
 
-// What no unit would take stops the run before anything is sent; the clock
-// goes last, as the PC's local time.
-TEST_F(CliProcess, ProvisionRefusesBadValuesFirstAndSetsTheClockLast)
+// What any builder refuses stops the run before anything is sent, naming
+// the setting and its line; --dry-run prints the lines that would go out.
+TEST_F(CliProcess, ProvisionRefusesBadValuesFirstAndDryRunSendsNothing)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--log", Path("commands.log")}));
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--rs485", "5", "--log", Path("commands.log")}));
     ASSERT_NE(sim.WaitForLine("pty"), "");
     DeviceModelData site = SiteModel();
+    site.AlarmSettings.holdTime = 0;   // what the program saves for an emptied field
     strcpy(site.TitleText[11], "CAM1");
     strcpy(site.PanelLock.password, "1234");
     WriteModel(Path("bad.dat"), site);
     std::string out, err;
-    EXPECT_EQ(RunTool({"provision", Path("bad.dat"), "--serial", Path("pty"), "--sections", "titles,panel"}, out, err),
+    EXPECT_EQ(RunTool({"provision", Path("bad.dat"), "--serial", Path("pty"), "--address", "5", "--sections",
+                       "all"},
+                      out, err),
               2);
-    const int titleLine = SettingsFileLineOf(site, site.TitleText[11]);
-    EXPECT_NE(err.find("bad.dat: title 12 (line " + std::to_string(titleLine) + "): "), std::string::npos) << err;
-    EXPECT_NE(err.find("bad.dat: password (line "), std::string::npos) << err;
-    EXPECT_EQ(ReadFile(Path("commands.log")), "");
+    const std::string file = "kvr2840e: " + Path("bad.dat");
+    EXPECT_EQ(err, file + ": alarm hold time (line 2578): 0 is refused: the unit takes 1 to 99 seconds\n" + file +
+                       ": title 12 (line 3348): a character the unit cannot show\n" + file +
+                       ": password (line 3613): not six digits\nkvr2840e: nothing sent\n");
+    EXPECT_EQ(RunTool({"provision", Path("bad.dat"), "--serial", Path("pty"), "--address", "broadcast",
+                       "--sections", "routing,network"},
+                      out, err),
+              2);
+    EXPECT_NE(err.find("the network section does not go to broadcast"), std::string::npos) << err;
 
     WriteModel(Path("site.dat"), SiteModel());
-    ASSERT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--sections", "alarms", "--clock"}, out,
-                      err),
+    ASSERT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--address", "5", "--sections",
+                       "alarms,panel,network", "--dry-run"},
+                      out, err),
               0)
         << err;
-    const std::time_t end = std::time(nullptr);
+    EXPECT_EQ(out, "05AIPM\n05ADT10\n05ABOON\n05ADON\n05ARON\n05PN482913\n05POOF\n05PMOF\n"
+                   "05EIA192.168.001.003\n05EGA192.168.001.002\n05EAA192.168.001.004\n05ESM255.255.255.000\n"
+                   "05ECTOF\n05EKAOF\n");
+    EXPECT_EQ(ReadFile(Path("commands.log")), "");
+}
+
+// No unit answers a broadcast: whatever the pace, the bus sees the steps at
+// least the dialogs' tick apart, by the simulator's own clock.
+TEST_F(CliProcess, BroadcastStepsAreATickApartOnTheLine)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--rs485", "0,5", "--baud", "9600", "--log", Path("commands.log"),
+                           "--log-ms"}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    WriteModel(Path("site.dat"), SiteModel());
+    std::string out, err;
+    ASSERT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--address", "broadcast",
+                       "--sections", "alarms", "--pace-ms", "0"},
+                      out, err),
+              0)
+        << err;
     const std::vector<std::string> lines = Lines(ReadFile(Path("commands.log")));
-    ASSERT_EQ(lines.size(), 5u + 6u);
-    std::tm sent{};
-    const char* const fields[] = {"DSY", "DSM", "DSD", "TSH", "TSM", "TSS"};
-    int values[6] = {};
-    for (int k = 0; k < 6; ++k) {
-        ASSERT_EQ(lines[5 + k].substr(0, 3), fields[k]);
-        values[k] = std::stoi(lines[5 + k].substr(3));
+    ASSERT_EQ(lines.size(), 5u);
+    const char* const sent[] = {"FFAIPM", "FFADT10", "FFABOON", "FFADON", "FFARON"};
+    long previous = -1;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const size_t blank = lines[k].find(' ');
+        ASSERT_NE(blank, std::string::npos) << lines[k];
+        EXPECT_EQ(lines[k].substr(blank + 1), sent[k]);
+        const long at = std::stol(lines[k].substr(0, blank));
+        if (previous >= 0) {
+            EXPECT_GE(at - previous, 399) << lines[k];
+        }
+        previous = at;
     }
-    sent.tm_year = values[0] + 100;
-    sent.tm_mon = values[1] - 1;
-    sent.tm_mday = values[2];
-    sent.tm_hour = values[3];
-    sent.tm_min = values[4];
-    sent.tm_sec = values[5];
-    sent.tm_isdst = -1;
-    EXPECT_LE(std::abs(static_cast<long>(std::difftime(end, std::mktime(&sent)))), 2L);
+}
+
+// The unit's running clock (the simulator's, started a moment before New
+// Year) ends on the PC's local time, read back to the millisecond.
+TEST_F(CliProcess, ProvisionSetsTheRunningClockToThePcs)
+{
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--pty", Path("pty"), "--clock", "2026-12-31 23:59:59.5", "--log", Path("commands.log")}));
+    ASSERT_NE(sim.WaitForLine("pty"), "");
+    WriteModel(Path("site.dat"), SiteModel());
+    std::string out, err;
+    ASSERT_EQ(RunTool({"provision", Path("site.dat"), "--serial", Path("pty"), "--sections", "alarms", "--clock"},
+                      out, err),
+              0)
+        << err;
+    const std::vector<std::string> lines = Lines(ReadFile(Path("commands.log")));
+    ASSERT_EQ(lines.size(), 5u + 7u);
+    EXPECT_EQ(lines[5], "TSS00");
+    const char* const fields[] = {"DSY", "DSM", "DSD", "TSH", "TSM", "TSS"};
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(lines[6 + k].substr(0, 3), fields[k]);
+
+    RunTool({"send", "--serial", Path("pty"), "RDT"}, out, err);
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm unit{};
+    int millisecond = 0;
+    ASSERT_EQ(sscanf(out.c_str(), "DT%4d/%2d/%2d %2d:%2d:%2d.%3d", &unit.tm_year, &unit.tm_mon, &unit.tm_mday,
+                     &unit.tm_hour, &unit.tm_min, &unit.tm_sec, &millisecond),
+              7)
+        << out;
+    unit.tm_year -= 1900;
+    unit.tm_mon -= 1;
+    unit.tm_isdst = -1;
+    const double pc = static_cast<double>(seconds) +
+                      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000 /
+                          1000.0;
+    const double off = static_cast<double>(std::mktime(&unit)) + millisecond / 1000.0 - pc;
+    EXPECT_LT(std::abs(off), 1.0) << out;
 }
 
 TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
@@ -504,6 +571,8 @@ TEST_P(TitlesRoundTrip, ExportThenImportGivesTheSameFileByteForByte)
     EXPECT_EQ(err, "titles export: the 64 titles of " + site + " written to " + csv + "\n");
     EXPECT_EQ(RunTool({"titles", "export", site}, out, err), 0);
     EXPECT_EQ(out, ReadFile(csv));
+    EXPECT_EQ(RunTool({"titles", "export", site, "--no-bom"}, out, err), 0) << err;
+    EXPECT_EQ("\xef\xbb\xbf" + out, ReadFile(csv));
 
     EXPECT_EQ(RunTool({"titles", "import", site, csv}, out, err), 0) << err;
     EXPECT_EQ(err, "titles import: 64 rows, nothing changed, " + site + " left as it was\n");
@@ -546,9 +615,14 @@ TEST_F(CliProcess, TitlesImportRefusesABadTableWholeAndTouchesNoFile)
     const std::string site = Path("site.dat"), csv = Path("titles.csv");
     WriteModel(site, SiteModel());
     const std::string bytes = ReadFile(site);
-    std::ofstream(csv, std::ios::binary) << kTableHeader + "12,ＣＡＭ１２,off,top,S\r\n13,ＣＡＭ＊,on,top,M\r\n70,,on,top,XL\r\n";
+    // Code page 932, as Excel saves "CSV" on a Japanese Windows: ＣＡＭ１２, ＣＡＭ＊.
+    std::ofstream(csv, std::ios::binary) << kTableHeader + "12,\x82\x62\x82\x60\x82\x6c\x82\x50\x82\x51,off,top,S\r\n"
+                                                          "13,\x82\x62\x82\x60\x82\x6c\x81\x96,on,top,M\r\n"
+                                                          "70,,on,top,XL\r\n";
     const std::string problems =
-        "kvr2840e: " + csv + " line 3: a title cannot hold \"＊\": the settings file reads it back as a full-width space\n"
+        "kvr2840e: " + csv + " was read as code page 932 (it is not UTF-8)\n"
+        "kvr2840e: " + csv + " line 3: title 13 \"ＣＡＭ＊\" (the settings file holds \"\u3000\u3000\u3000\u3000\u3000"
+        "\u3000\u3000\u3000ＣＨ１３\"): a title cannot hold \"＊\": the settings file reads it back as a full-width space\n"
         "kvr2840e: " + csv + " line 4: channel \"70\" is not 1..64\n"
         "kvr2840e: " + csv + " line 4: size \"XL\" is not L, M or S\n";
     std::string out, err;
@@ -573,7 +647,7 @@ TEST_F(CliProcess, TitlesExportReplacesATableOnlyWithForce)
     std::vector<std::string> forced = args;
     forced.push_back("--force");
     EXPECT_EQ(RunTool(forced, out, err), 0) << err;
-    EXPECT_EQ(ReadFile(Path("titles.csv")).rfind(kTableHeader + "1,", 0), 0u);
+    EXPECT_EQ(ReadFile(Path("titles.csv")).rfind("\xef\xbb\xbf" + kTableHeader + "1,", 0), 0u);
 }
 
 TEST_F(CliProcess, DiffComparesEveryTableOfTwoFiles)

@@ -2,10 +2,14 @@
 // script does, and the tool's own words for a settings file it cannot read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/compare.h"
 #include "cli/report.h"
@@ -104,7 +108,29 @@ INSTANTIATE_TEST_SUITE_P(
         ReadableCase{[](auto&, auto& b) { b.VideoOutputEnable[4] = 0; },
                      "video output 5: ON in A.dat, OFF in B.dat"}));
 
-TEST(Json, KeepsTheLineAndTheRawValues)
+// What a --json writer wrote.
+std::string Written(const std::function<void(FILE*)>& write)
+{
+    FILE* file = tmpfile();
+    if (!file)
+        return "";
+    write(file);
+    std::string text;
+    rewind(file);
+    for (int c; (c = fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    fclose(file);
+    return text;
+}
+
+struct JsonField {
+    const char* pointer;
+    nlohmann::json expected;
+};
+
+// Japanese paths and titles are written as UTF-8, read back as they were; a
+// byte that is no UTF-8 becomes U+FFFD; the keys keep their order.
+TEST(Json, WritesJapaneseTextAsUtf8)
 {
     DeviceModelData a = StartModel(), b = StartModel();
     b.DisplayPatternTable[0][1] = 64;
@@ -113,18 +139,40 @@ TEST(Json, KeepsTheLineAndTheRawValues)
     std::vector<SettingDifference> d;
     CompareSettings(a, b, d);
     ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(JsonDifference(d[0], "a", "in A", "b", "in B"),
-              "{\"table\":\"DisplayPatternTable\",\"index\":\"01/02\","
-              "\"text\":\"display pattern 1, output 2: I02 in A, S01 in B\",\"a\":1,\"b\":64}");
-    EXPECT_EQ(JsonDifference(d[1], "file", kFileSide, "unit", kUnitSide),
-              "{\"table\":\"TitleText\",\"index\":\"02\",\"text\":\"title 2: \\\"\\uff21\\\" in the file, "
-              "\\\"\\uff23\\\" on the unit\",\"file\":\"\\uff21\",\"unit\":\"\\uff23\"}");
-}
+    const std::string diff = Written([&](FILE* f) { WriteJsonDiff(f, "現場.dat", "新\"2\".dat", d); });
+    ToolUnit unit;
+    unit.exchange.address = "COM3 \xff";
+    unit.exchange.state = UnitState::kSucceeded;
+    unit.differences = d;
+    unit.result = UnitResult::kDiffers;
+    const std::string summary = Written([&](FILE* f) { WriteJsonSummary(f, ToolCommand::kVerify, 1, {&unit}); });
 
-TEST(Json, TextIsAsciiWithEveryOtherCharacterEscaped)
-{
-    EXPECT_EQ(JsonText("a\"\\\n\x7f\xe3\x80\x80\xf0\x9f\x98\x80\xff"),
-              "\"a\\\"\\\\\\u000a\\u007f\\u3000\\ud83d\\ude00\\ufffd\"");
+    for (const auto& [text, fields] : std::vector<std::pair<std::string, std::vector<JsonField>>>{
+             {diff,
+              {{"/a", "現場.dat"},
+               {"/b", "新\"2\".dat"},
+               {"/equal", false},
+               {"/differences/0/b", 64},
+               {"/differences/1/text", "title 2: \"Ａ\" in 現場.dat, \"Ｃ\" in 新\"2\".dat"},
+               {"/differences/1/a", "Ａ"},
+               {"/differences/1/b", "Ｃ"}}},
+             {summary,
+              {{"/results/0/address", "COM3 \xef\xbf\xbd"},
+               {"/results/0/result", "differs"},
+               {"/results/0/differences/1/text", "title 2: \"Ａ\" in the file, \"Ｃ\" on the unit"},
+               {"/results/0/differences/1/unit", "Ｃ"}}}}) {
+        EXPECT_EQ(text.find("\\u"), std::string::npos) << text;
+        const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+        ASSERT_FALSE(json.is_discarded()) << text;
+        for (const JsonField& field : fields)
+            EXPECT_EQ(json.value(nlohmann::json::json_pointer(field.pointer), nlohmann::json()), field.expected)
+                << field.pointer;
+    }
+    EXPECT_EQ(diff.substr(0, diff.find('[')), "{\"command\":\"diff\",\"a\":\"現場.dat\",\"b\":\"新\\\"2\\\".dat\","
+                                              "\"equal\":false,\"differences\":");
+    EXPECT_EQ(diff.substr(diff.rfind('\n', diff.size() - 2)),
+              "\n{\"table\":\"TitleText\",\"index\":\"02\",\"text\":\"title 2: \\\"Ａ\\\" in 現場.dat, \\\"Ｃ\\\" in "
+              "新\\\"2\\\".dat\",\"a\":\"Ａ\",\"b\":\"Ｃ\"}]}\n");
 }
 
 TEST(SettingsReadErrorText, SaysWhyAndWhere)

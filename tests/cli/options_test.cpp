@@ -50,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"provision", "a.dat", "--serial", "/dev/x", "--sections", "titles,clock"},
                 "--sections: no section is called \"clock\" (routing, alarms, alarm-io, date-time, titles, "
                 "title-display, panel, network, or all)"},
-        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--clock"}, "--sections and --clock belong to provision"},
+        BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--clock"},
+                "--sections, --clock and --dry-run belong to provision"},
         BadCase{{"provision", "a.dat", "--tcp", "h:1", "--sections", "all"},
                 "the network section goes on a serial link only: over TCP it would cut the link it travels on"},
         BadCase{{"provision", "a.dat", "--listen", "0", "--units", "2", "--sections", "network"},
@@ -81,7 +82,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"diff", "a.dat"}, "diff needs A.dat and B.dat"},
         BadCase{{"diff", "a.dat", "b.dat", "-o", "c.dat"}, "diff writes no file: it takes no -o or --force"},
         BadCase{{"diff", "a.dat", "b.dat", "--pace-ms", "5"},
-                "diff works on files alone: it takes no link and no link option"}));
+                "diff works on files alone: it takes no link and no link option"},
+        BadCase{{"--tcp", "h:1", "set-all", "a.dat"}, "unknown sub-command: --tcp"},
+        BadCase{{"set-all", "a.dat", "--serial"}, "--serial needs a device"},
+        BadCase{{"read-all", "--tcp", "h:1", "-o"}, "-o needs a file"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--json=1"}, "--json takes no value"},
+        BadCase{{"set-all", "a.dat", "b.dat", "c.dat", "--tcp", "h:1"}, "too many arguments: c.dat"},
+        BadCase{{"titles", "export", "a.dat", "--dry-run"}, "--sections, --clock and --dry-run belong to provision"},
+        BadCase{{"set-all", "a.dat", "--tcp", "h:1", "--no-bom"}, "--no-bom belongs to titles export"},
+        BadCase{{"diff", "a.dat", "b.dat", "--no-bom"}, "--no-bom belongs to titles export"}));
 
 struct FileCommandCase {
     std::vector<const char*> args;
@@ -178,6 +187,21 @@ TEST(Options, ProvisionOnABus)
     EXPECT_FALSE(plain.clock);
 }
 
+// Past the sub-command, a sub-command's name is a word like any other; "--"
+// ends the options; a value may follow "=".
+TEST(Options, WordsAreTheirs)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"set-all", "diff", "--tcp", "h:1"}, o, error)) << error;
+    EXPECT_EQ(o.file, "diff");
+    ToolOptions send;
+    ASSERT_TRUE(Parse({"send", "--tcp=h:7", "--", "-x"}, send, error)) << error;
+    EXPECT_EQ(send.host, "h");
+    EXPECT_EQ(send.port, 7);
+    EXPECT_EQ(send.text, "-x");
+}
+
 TEST(Options, HelpOfASubCommand)
 {
     ToolOptions o;
@@ -213,11 +237,6 @@ TEST(Compare, ListsTheReadTablesButNotTheFreeLayout)
     EXPECT_EQ(std::get<int>(d[1].secondRaw), 65);
     EXPECT_EQ(d[2].table + " " + d[2].index, "AutoSwitchPatternTable 32/64");
     EXPECT_EQ(d[3].table + " " + d[3].index, "VideoOutputEnable 16");
-}
-
-TEST(Json, EscapesQuotesControlsAndHighBytes)
-{
-    EXPECT_EQ(JsonString("a\"b\\c\r\n\x82"), "\"a\\\"b\\\\c\\u000d\\u000a\\u0082\"");
 }
 
 } // namespace

@@ -15,9 +15,10 @@ sim="$2"
 [ -x "$sim" ] || { echo "simulator not built: $sim"; exit 1; }
 
 work="$(mktemp -d)"
-sim_pid="" units_pid=""
+sim_pid="" units_pid="" bus_pid=""
 cleanup() {
   [ -n "$units_pid" ] && kill "$units_pid" 2>/dev/null && wait "$units_pid" 2>/dev/null
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null && wait "$bus_pid" 2>/dev/null
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   remove_own_prefix
   rm -rf "$work"
@@ -60,9 +61,27 @@ check "verify lists the changed pattern" "1 current display pattern: 1 in the fi
 
 run_tool provision "$site" --tcp "127.0.0.1:$port" --sections alarms,titles --clock
 check "provision over TCP exits 0" 0 "$rc"
-check "provision sent the alarms, the 64 titles and the clock" 1 "$(tr -d '\r' <"$work/err" | grep -c 'done (75 steps)')"
+check "provision sent the alarms, the 64 titles and the clock" 1 "$(tr -d '\r' <"$work/err" | grep -c 'done (76 steps)')"
 
-# The titles as a table and back, through the Windows code page and files.
+# Every section and the clock to an RS-485 bus of two units on COM25, whose
+# clocks stand just before New Year; the first unit also listens on TCP, so
+# its clock is read back there (COM25, like COM24, is opened once).
+"$sim" --pty --rs485 0,5 --tcp-listen 0 --clock "2026-12-31 23:59:59.5" --log "$work/bus.log" >"$work/bus.out" 2>&1 &
+bus_pid=$!
+bus_pty="$(wait_for_sim_pty "$work/bus.out")" || { echo "the bus simulator did not start"; exit 1; }
+bus_port="$(wait_for_sim_tcp_port "$work/bus.out")" || { echo "the bus simulator did not listen"; exit 1; }
+map_com_port COM25 "$bus_pty" || exit 1
+run_tool provision "$site" --serial COM25 --address 0,5 --sections all --clock
+check "provision of every section and the clock on COM25 exits 0 ($(tr -d '\r' <"$work/err" | tail -n 1))" 0 "$rc"
+check "both units got all 165 steps" 2 "$(tr -d '\r' <"$work/err" | grep -c 'done (165 steps)')"
+check "the password went before the locks" "00PN 00POO 00PMO" "$(grep -o '^00P[NOM]O*' "$work/bus.log" | tr '\n' ' ' | sed 's/ $//')"
+run_tool send --tcp "127.0.0.1:$bus_port" RDT
+unit_clock="$(printf '%s' "$out" | sed -n 's/^DT\([0-9/]*\) \([0-9:]*\)\..*/\1 \2/p' | tr / -)"
+off=$(( $(date +%s) - $(date -d "$unit_clock" +%s 2>/dev/null || echo 0) ))
+check "the unit's clock is the PC's within a second (unit $unit_clock)" yes "$([ "${off#-}" -le 1 ] && echo yes || echo no)"
+
+# The titles as a table and back, through Windows files (the code page is the
+# program's own table, as in the native build).
 csv="$(windows_path "$work/titles.csv")"
 new="$(windows_path "$work/new.dat")"
 run_tool titles export "$site" -o "$csv"

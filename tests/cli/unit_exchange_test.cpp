@@ -9,6 +9,8 @@
 #include "dialogs/routing/settings_transfer.h"
 #include "link/link_state.h"
 #include "protocol/command_builder.h"
+#include "sim/command_interpreter.h"
+#include "sim/unit_clock.h"
 
 namespace {
 
@@ -139,19 +141,32 @@ TEST(UnitExchange, ClosedLinkBetweenStepsFailsTheNextStep)
     EXPECT_EQ(UnitStepsDone(run.unit), 1);
 }
 
-TEST(UnitExchange, Rs485FramesCarryTheAddressAndRepliesLoseIt)
+// On a bus a late reply of the unit served before (here address 00, then
+// 03) is not this unit's: it is set aside for the report, in pieces or
+// whole, and the unit goes on waiting for its own within its time-out.
+TEST(UnitExchange, ABusUnitSkipsRepliesOfOtherAddresses)
 {
     UnitRun run(&ReadAllSettings, 5);
     StartUnit(run.unit, 0);
     EXPECT_EQ(run.Take(), "05ROP\r\n");
-    run.Reply("06OP03\r\n", 10);   // another unit's address is not ours
+    run.Reply("00G", 10);
+    run.Reply("O\r\n03OP01\r\n05OP", 20);
+    EXPECT_EQ(run.unit.state, UnitState::kRunning);
+    EXPECT_EQ(run.unit.strayReplies, (std::vector<std::string>{"00GO", "03OP01"}));
+    EXPECT_NE(run.unit.transaction.replyWait, 0);
+    run.Reply("03\r\n", 30);
+    EXPECT_EQ(run.unit.state, UnitState::kRunning);
+    EXPECT_EQ(run.unit.transaction.replyWait, 0);
+    EXPECT_EQ(run.unit.model.CurrentDisplayPattern, 2);
+    // A line that carries no address is not another unit's: the parser
+    // judges it as the program's does.
+    run.unit.strayReplies.clear();
+    TickUnit(run.unit, 400);
+    EXPECT_EQ(run.Take(), "05ROP01\r\n");
+    run.Reply("E3\r\n", 410);
     EXPECT_EQ(run.unit.state, UnitState::kFailed);
-
-    UnitRun good(&ReadAllSettings, 5);
-    StartUnit(good.unit, 0);
-    good.Reply("05OP03\r\n", 10);
-    EXPECT_EQ(good.unit.state, UnitState::kRunning);
-    EXPECT_EQ(good.unit.model.CurrentDisplayPattern, 2);
+    EXPECT_EQ(run.unit.message, "Command Error");
+    EXPECT_TRUE(run.unit.strayReplies.empty());
 }
 
 TEST(UnitExchange, BroadcastSetAllSendsOneStepATickWithoutReplies)
@@ -165,27 +180,36 @@ TEST(UnitExchange, BroadcastSetAllSendsOneStepATickWithoutReplies)
     EXPECT_EQ(run.Take().substr(0, 4), "FFOS");
 }
 
-// At the line's pace no unit answers a broadcast: each step waits until the
-// line has carried the one before (11 bits a character at 9600 baud).
-TEST(UnitExchange, BroadcastAtTheLinesPaceWaitsForTheLine)
+// No unit answers a broadcast: whatever the pace, each step waits the
+// dialogs' tick, and a frame longer than the tick its line time.
+TEST(UnitExchange, BroadcastStepsWaitTheTickAndTheLine)
 {
-    UnitRun run(&SetAllSettings, kSlaveBroadcast, true, 0);
-    StartUnit(run.unit, 0);
-    EXPECT_EQ(run.Take(), "FFOP01\r\n");           // 8 characters: 9.2 ms on the line
-    EXPECT_EQ(UnitWakeTime(run.unit), 10);
-    TickUnit(run.unit, 9);
-    EXPECT_EQ(run.Take(), "");
-    TickUnit(run.unit, 10);
-    const std::string second = run.Take();       // OS and 16 sources: 56 characters
-    EXPECT_EQ(second.substr(0, 4), "FFOS");
-    EXPECT_EQ(UnitWakeTime(run.unit), 10 + (static_cast<int64_t>(second.size()) * 11000 + 9599) / 9600);
+    const struct {
+        const SequenceSteps* steps;
+        int paceMs;
+        int64_t gapMs;
+    } cases[] = {
+        {&SetAllSettings, 0, 400},
+        {&SetAllSettings, 100, 400},
+        {&SetAllSettings, 700, 700},
+    };
+    for (const auto& c : cases) {
+        UnitRun run(c.steps, kSlaveBroadcast, true, c.paceMs);
+        StartUnit(run.unit, 0);
+        EXPECT_EQ(run.Take(), "FFOP01\r\n");
+        TickUnit(run.unit, c.gapMs - 1);
+        EXPECT_EQ(run.Take(), "") << c.paceMs;
+        TickUnit(run.unit, c.gapMs);
+        EXPECT_EQ(run.Take().substr(0, 4), "FFOS") << c.paceMs;
+    }
+    EXPECT_EQ(SerialLineTimeMs(600), 688);   // a frame longer than the tick: its line time
 }
 
 // A step may be held back past its tick (the clock waiting for a minute).
 TEST(UnitExchange, AHeldStepWaitsUntilItsTime)
 {
     UnitRun run(&SetAllSettings, kNoAddressPrefix, true, 0);
-    run.unit.earliestStep = [](const UnitExchange&, int nextStep, int64_t nowMs) {
+    run.unit.earliestStep = [](UnitExchange&, int nextStep, int64_t nowMs) {
         return nextStep == 2 ? std::max<int64_t>(nowMs, 5000) : nowMs;
     };
     StartUnit(run.unit, 0);
@@ -196,6 +220,79 @@ TEST(UnitExchange, AHeldStepWaitsUntilItsTime)
     EXPECT_EQ(UnitWakeTime(run.unit), 5000);
     TickUnit(run.unit, 5000);
     EXPECT_EQ(run.Take().substr(0, 5), "OSI01");
+}
+
+// The clock steps against the simulator's running clock, the PC's clock a
+// test's: wherever the unit's clock stood and wherever the PC's goes (over
+// midnight and New Year, or a minute turning between the fields), the unit
+// ends on the PC's time.
+ProvisionPlan ClockPlan;
+int64_t PcStartMs, RunNowMs;
+
+ProvisionTime FakePcClock()
+{
+    const int64_t ms = PcStartMs + RunNowMs;
+    const DateTimeFields f = DateTimeOfSeconds(ms / 1000);
+    return {f.year, f.month, f.day, f.hour, f.minute, f.second, static_cast<int>(ms % 1000)};
+}
+
+TEST(UnitExchange, TheUnitsClockEndsOnThePcsTime)
+{
+    const struct {
+        const char* unit;
+        const char* pc;
+        int paceMs;
+        int address;
+        int frames;   // 7; 13 when the PC's minute turned before the final seconds and the clock began again
+    } cases[] = {
+        {"2026-12-31 23:59:59.500", "2027-06-15 10:20:30.250", 0, kNoAddressPrefix, 7},
+        {"2026-12-31 23:59:59.500", "2026-12-31 23:59:59.500", 0, 7, 13},   // both turn to New Year on the way
+        {"2027-03-01 00:00:00.000", "2026-12-31 23:59:58.900", 400, 7, 13},
+        {"2099-12-31 23:59:59.999", "2024-02-28 23:59:59.980", 0, kNoAddressPrefix, 13},   // to the leap day
+    };
+    ProvisionTime (*const localClock)() = ProvisionClock;
+    ProvisionClock = FakePcClock;
+    static const SequenceSteps steps = {.length = kProvisionClockSteps,
+                                        .sendModelStep = [](const DeviceModelData& model, int step) {
+                                            return SendProvisionStep(model, ClockPlan, step);
+                                        }};
+    for (const auto& c : cases) {
+        int64_t unitStartMs = 0;
+        ASSERT_TRUE(ParseClockText(c.unit, unitStartMs));
+        ASSERT_TRUE(ParseClockText(c.pc, PcStartMs));
+        RunNowMs = 0;
+        SimUnit sim;
+        ResetSimUnit(sim, SimUnitSetup(), 0, 0);
+        StartUnitClockMs(sim.clock, unitStartMs, 0);
+        UnitRun run(&steps, c.address, true, c.paceMs);
+        PlanProvision(run.unit.model, 0, true, ClockPlan);
+        run.unit.earliestStep = [](UnitExchange& unit, int nextStep, int64_t nowMs) {
+            return ProvisionClockHold(unit, ClockPlan, nextStep, nowMs);
+        };
+        StartUnit(run.unit, 0);
+        int sent = 0;
+        while (run.unit.state == UnitState::kRunning && sent < 50) {
+            std::string frame = run.Take();
+            if (!frame.empty()) {
+                ++sent;
+                RunNowMs += SerialLineTimeMs(static_cast<int>(frame.size()));   // the frame lands
+                const std::string command = frame.substr(c.address < 0 ? 0 : 2, frame.size() - (c.address < 0 ? 2 : 4));
+                UnitReply reply;
+                InterpretCommand(sim, command.data(), static_cast<int>(command.size()), kSimLinkSerial, true,
+                                 RunNowMs, reply);
+                RunNowMs += 5;
+                const std::string answer = (c.address < 0 ? "" : frame.substr(0, 2)) + reply.text;
+                run.Reply(answer, RunNowMs);
+            }
+            RunNowMs = std::max(RunNowMs, UnitWakeTime(run.unit));
+            TickUnit(run.unit, RunNowMs);
+        }
+        EXPECT_EQ(run.unit.state, UnitState::kSucceeded) << c.pc << " " << run.unit.message;
+        const int64_t off = UnitClockMs(sim.clock, RunNowMs) - (PcStartMs + RunNowMs);
+        EXPECT_LT(std::abs(off), 50) << c.unit << " / " << c.pc << ": the unit is " << off << " ms off";
+        EXPECT_EQ(sent, c.frames) << c.pc;
+    }
+    ProvisionClock = localClock;
 }
 
 TEST(UnitExchange, TcpReplyInTwoPiecesIsAppliedOnce)

@@ -52,6 +52,16 @@ TEST(SimClock, FieldsAreSetOneByOne)
     ExpectFields(ReadUnitClock(clock, 0), 2099, 3, 5, 9, 7, 0);
     SetUnitClockField(clock, kClockHour, 23, 10000);
     ExpectFields(ReadUnitClock(clock, 10000), 2099, 3, 5, 23, 7, 10);
+
+    // A clock at 23:59:59.5 whose day is set still turns half a second
+    // later, as a real one does; setting the seconds starts the second anew.
+    StartUnitClockMs(clock, SecondsSince2000(Fields(2026, 12, 31, 23, 59, 59)) * 1000 + 500, 0);
+    SetUnitClockField(clock, kClockDay, 30, 100);
+    ExpectFields(ReadUnitClock(clock, 499), 2026, 12, 30, 23, 59, 59);
+    ExpectFields(ReadUnitClock(clock, 500), 2026, 12, 31, 0, 0, 0);
+    SetUnitClockField(clock, kClockSecond, 10, 700);
+    EXPECT_EQ(UnitClockMs(clock, 1699) % 1000, 999);
+    ExpectFields(ReadUnitClock(clock, 1700), 2026, 12, 31, 0, 0, 11);
 }
 
 TEST(SimClock, DayBeyondTheMonthBecomesItsLastDay)

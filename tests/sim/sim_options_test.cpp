@@ -69,11 +69,20 @@ TEST(SimOptions, TcpLinksAndUnitOptions)
     EXPECT_EQ(o.flapSeconds, 4);
     EXPECT_STREQ(o.firmwareVersion, "2.10");
     EXPECT_EQ(o.baud, 9600);
+    EXPECT_EQ(o.clockMs, -1);
     int lost = 0;
     for (bool b : o.lostInputs)
         lost += b;
     EXPECT_EQ(lost, 5);
     EXPECT_TRUE(o.lostInputs[2] && o.lostInputs[9] && o.lostInputs[10] && o.lostInputs[11] && o.lostInputs[63]);
+}
+
+TEST(SimOptions, ClockStartsWhereGiven)
+{
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--pty", "--clock", "2024-02-29 23:59:58.250"}, o, error)) << error;
+    EXPECT_EQ(o.clockMs, 762566398250);   // 8825 days and 86398.25 s after 2000-01-01 00:00
 }
 
 TEST(SimOptions, Help)
@@ -85,7 +94,7 @@ TEST(SimOptions, Help)
     const std::string help = SimHelpText();
     for (const char* option : {"--pty", "--serial", "--rs485", "--tcp-listen", "--bind", "--tcp-connect", "--units",
                                "--close-after-commands", "--no-reply", "--reply-delay", "--split", "--status", "--error-every", "--log",
-                               "--seconds", "--video-loss", "--video-loss-flap", "--firmware", "--baud"})
+                               "--seconds", "--video-loss", "--video-loss-flap", "--firmware", "--baud", "--clock"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -99,6 +108,7 @@ TEST(SimOptions, Refusals)
     EXPECT_NE(Refusal({"--pty", "--close-after-commands", "1"}).find("--tcp-listen"), std::string::npos);
     EXPECT_NE(Refusal({"--pty", "--frobnicate"}).find("unknown option"), std::string::npos);
     EXPECT_NE(Refusal({"--serial"}).find("needs a value"), std::string::npos);
+    EXPECT_EQ(Refusal({"--pty", "--split=1"}), "--split takes no value");
     for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
              {"--pty", "--rs485", "32"},
              {"--pty", "--rs485", "1,1"},
@@ -122,6 +132,7 @@ TEST(SimOptions, Refusals)
              {"--pty", "--error-every", "0"},
              {"--pty", "--seconds", "0"},
              {"--tcp-listen", "0", "--close-after-commands", "0"},
+             {"--pty", "--clock", "2024-02-30 00:00:00"},
          }) {
         SimOptions o;
         std::string error;

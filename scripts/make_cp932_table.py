@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""Writes core/protocol/cp932_table.cpp: code page 932 and Unicode both ways.
+
+The tables come from Python's "cp932" codec, which is Microsoft's mapping:
+every code of one or two bytes that it decodes, and so every character's
+code. Where code page 932 has two or three codes for one character (the NEC
+and IBM duplicates), the one Windows writes is chosen by Windows' rule (see
+below), which Python's encoder does not follow. The user-defined area
+0xF040..0xF9FC (U+E000..U+E757) is left out of the tables: it is plain
+arithmetic, done in cp932.cpp, and checked here.
+
+To the encoding side come, one way only, the JIS X 0208 characters that
+Microsoft maps to other code points: the character Python's "shift_jis"
+codec decodes a code to, where that character has no code page 932 code of
+its own (U+2212 MINUS SIGN for 0x817C, U+301C WAVE DASH for 0x8160, ...).
+
+Usage: python3 scripts/make_cp932_table.py [OUTPUT]
+(default: core/protocol/cp932_table.cpp beside this script's folder).
+"""
+
+import os
+import sys
+
+
+def single_byte_codes():
+    for byte in range(0x100):
+        try:
+            text = bytes([byte]).decode("cp932")
+        except UnicodeDecodeError:
+            continue
+        yield byte, text
+
+
+def decode_table():
+    table = {}
+    singles = dict(single_byte_codes())
+    for byte, text in singles.items():
+        assert len(text) == 1
+        table[byte] = ord(text)
+    for lead in range(0x81, 0x100):
+        if lead in singles:
+            continue
+        for trail in range(0x100):
+            try:
+                text = bytes([lead, trail]).decode("cp932")
+            except UnicodeDecodeError:
+                continue
+            assert len(text) == 1, (hex(lead), hex(trail))
+            table[lead << 8 | trail] = ord(text)
+    return table
+
+
+def user_defined(code):
+    """The character of a code of the user-defined area; None outside it."""
+    lead, trail = code >> 8, code & 0xFF
+    if not (0xF0 <= lead <= 0xF9) or trail < 0x40 or trail == 0x7F or trail > 0xFC:
+        return None
+    return 0xE000 + (lead - 0xF0) * 188 + trail - (0x40 if trail < 0x7F else 0x41)
+
+
+def encode(character, codec):
+    return int.from_bytes(chr(character).encode(codec), "big")
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    default = os.path.join(here, "..", "core", "protocol", "cp932_table.cpp")
+    output = sys.argv[1] if len(sys.argv) > 1 else os.path.normpath(default)
+
+    decoded = decode_table()
+    to_unicode = {}
+    for code, character in decoded.items():
+        if user_defined(code) is not None:
+            assert character == user_defined(code), hex(code)
+        else:
+            to_unicode[code] = character
+    assert sum(1 for code in decoded if user_defined(code) is not None) == 10 * 188
+
+    # A character with more than one code (the NEC and IBM duplicates) is
+    # written as Windows writes it: its JIS X 0208 code, else its NEC row 13
+    # code, else its IBM extension code; never the NEC-selected IBM extension
+    # code (0xED40..0xEEFC). Python's encoder gives that one instead, so it
+    # is used for the characters with one code only.
+    codes = {}
+    for code, character in decoded.items():
+        if user_defined(code) is None:
+            codes.setdefault(character, []).append(code)
+
+    def rank(code):
+        lead = code >> 8
+        return 3 if 0xED <= lead <= 0xEE else 2 if lead >= 0xFA else 1 if lead == 0x87 else 0
+
+    to_code = {}
+    duplicates = 0
+    for character, found in codes.items():
+        found.sort(key=lambda code: (rank(code), code))
+        if len(found) == 1:
+            assert encode(character, "cp932") == found[0]
+        else:
+            assert rank(found[0]) < rank(found[1]), [hex(code) for code in found]
+            duplicates += len(found) - 1
+        to_code[character] = found[0]
+    assert duplicates == 398
+
+    extras = {}
+    for code in decoded:
+        if code < 0x100:
+            continue
+        try:
+            text = code.to_bytes(2, "big").decode("shift_jis")
+        except UnicodeDecodeError:
+            continue
+        character = ord(text)
+        if len(text) == 1 and character not in to_code and character not in extras:
+            extras[character] = code
+            to_code[character] = code
+    # The six Windows maps elsewhere; Python's cp932 encoder takes them too.
+    assert extras == {0x2212: 0x817C, 0x301C: 0x8160, 0x2016: 0x8161, 0x00A2: 0x8191, 0x00A3: 0x8192, 0x00AC: 0x81CA}
+    for character, code in extras.items():
+        assert encode(character, "shift_jis") == code == encode(character, "cp932")
+
+    def pairs(table):
+        items = sorted(table.items())
+        lines = []
+        for start in range(0, len(items), 8):
+            lines.append("    " + " ".join("{0x%04X, 0x%04X}," % item for item in items[start:start + 8]))
+        return "\n".join(lines)
+
+    with open(output, "w", encoding="ascii", newline="\n") as out:
+        out.write(
+            "// Generated by scripts/make_cp932_table.py from Python's \"cp932\" and\n"
+            "// \"shift_jis\" codecs; do not edit. See core/protocol/cp932_table.h.\n"
+            "#include \"protocol/cp932_table.h\"\n"
+            "\n"
+            "const Cp932Pair kCp932ToUnicode[] = {\n"
+            + pairs(to_unicode) + "\n"
+            "};\n"
+            "const size_t kCp932ToUnicodeCount = sizeof kCp932ToUnicode / sizeof kCp932ToUnicode[0];\n"
+            "\n"
+            "const Cp932Pair kUnicodeToCp932[] = {\n"
+            + pairs(to_code) + "\n"
+            "};\n"
+            "const size_t kUnicodeToCp932Count = sizeof kUnicodeToCp932 / sizeof kUnicodeToCp932[0];\n")
+    print("%s: %d codes, %d characters (%d of them one way)" % (output, len(to_unicode), len(to_code), len(extras)))
+
+
+if __name__ == "__main__":
+    main()
