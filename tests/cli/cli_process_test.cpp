@@ -423,8 +423,10 @@ TEST_F(CliProcess, BroadcastStepsAreATickApartOnTheLine)
         ASSERT_NE(blank, std::string::npos) << lines[k];
         EXPECT_EQ(lines[k].substr(blank + 1), sent[k]);
         const long at = std::stol(lines[k].substr(0, blank));
+        // The line time alone would be 8 ms; a loaded machine may read the
+        // earlier line late, so the gap is judged with room to spare.
         if (previous >= 0) {
-            EXPECT_GE(at - previous, 399) << lines[k];
+            EXPECT_GE(at - previous, 300) << lines[k];
         }
         previous = at;
     }

@@ -284,7 +284,8 @@ TEST(UnitExchange, TheUnitsClockEndsOnThePcsTime)
                 const std::string answer = (c.address < 0 ? "" : frame.substr(0, 2)) + reply.text;
                 run.Reply(answer, RunNowMs);
             }
-            RunNowMs = std::max(RunNowMs, UnitWakeTime(run.unit));
+            if (UnitWakeTime(run.unit) != kNever)
+                RunNowMs = std::max(RunNowMs, UnitWakeTime(run.unit));
             TickUnit(run.unit, RunNowMs);
         }
         EXPECT_EQ(run.unit.state, UnitState::kSucceeded) << c.pc << " " << run.unit.message;
