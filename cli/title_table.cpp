@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "cli/csv.h"
-#include "cli/platform.h"
 #include "cli/utf8.h"
 #include "protocol/jis.h"
 #include "protocol/title_codec.h"
