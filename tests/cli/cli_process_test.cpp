@@ -445,12 +445,24 @@ TEST_F(CliProcess, ProvisionSetsTheRunningClockToThePcs)
                       out, err),
               0)
         << err;
+    // If the PC's minute turned during the run (a slow machine makes that
+    // likelier), the seven steps begin again with TSS00; the last run is whole.
     const std::vector<std::string> lines = Lines(ReadFile(Path("commands.log")));
-    ASSERT_EQ(lines.size(), 5u + 7u);
-    EXPECT_EQ(lines[5], "TSS00");
-    const char* const fields[] = {"DSY", "DSM", "DSD", "TSH", "TSM", "TSS"};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(lines[6 + k].substr(0, 3), fields[k]);
+    ASSERT_GE(lines.size(), 5u + 7u);
+    ASSERT_LE(lines.size(), 5u + 4 * 7u);
+    const char* const fields[] = {"TSS", "DSY", "DSM", "DSD", "TSH", "TSM", "TSS"};
+    size_t field = 0;
+    for (size_t k = 5; k < lines.size(); ++k) {
+        if (lines[k] == "TSS00" && k + 7 <= lines.size())
+            field = 0;
+        ASSERT_LT(field, 7u) << k;
+        EXPECT_EQ(lines[k].substr(0, 3), fields[field]) << k;
+        if (field == 0) {
+            EXPECT_EQ(lines[k], "TSS00");
+        }
+        ++field;
+    }
+    EXPECT_EQ(field, 7u);
 
     RunTool({"send", "--serial", Path("pty"), "RDT"}, out, err);
     const auto now = std::chrono::system_clock::now();
