@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# kvr2840e set-all to 1, 16 and 96 units at its server, at the program's pace
+# kvr2840e-cli set-all to 1, 16 and 96 units at its server, at the program's pace
 # (400 ms a step): wall time as a ratio of one unit's 67 x 400 ms, and the
 # tool's processor time per unit-step. Needs the native build; prints
 # figures, asserts nothing. Usage: bash bench/run_cli_bench.sh [COUNTS...]
 set -eu
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-tool="$root/build/native/cli/kvr2840e"
+tool="$root/build/native/cli/kvr2840e-cli"
 sim="$root/build/native/sim/kvr2840e-sim"
 [ -x "$tool" ] && [ -x "$sim" ] || { echo "build the native preset first" >&2; exit 1; }
 work="$(mktemp -d)"

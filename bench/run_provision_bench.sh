@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# kvr2840e provision against the simulator carrying every link at 9600 baud
+# kvr2840e-cli provision against the simulator carrying every link at 9600 baud
 # (11 bits a character, both ways): the default sections and every section,
 # on one unit over a serial pty and on 96 units at the tool's server. Prints
 # per unit the steps, the bytes each way, the time the line needs to carry
@@ -10,7 +10,7 @@
 # Usage: bash bench/run_provision_bench.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-tool="$root/build/native/cli/kvr2840e"
+tool="$root/build/native/cli/kvr2840e-cli"
 sim="$root/build/native/sim/kvr2840e-sim"
 settings="$root/build/native/sample-settings.dat"
 for needed in "$tool" "$sim" "$settings"; do
@@ -94,7 +94,7 @@ run_case() {
       wait "$tool_pid" || rc=$?
       tool_pid=""
       tail -n 5 "$dir/tool.err" >&2
-      fail "$name: kvr2840e provision did not listen (exit code $rc)"
+      fail "$name: kvr2840e-cli provision did not listen (exit code $rc)"
     fi
     port="$(sed -n 's/^listening on port \([0-9]*\) .*/\1/p' "$dir/tool.err")"
     "$sim" --tcp-connect "127.0.0.1:$port" --units "$units" --baud "$baud" --log "$dir/received" \
@@ -110,7 +110,7 @@ run_case() {
   wait "$sim_pid" 2>/dev/null || true
   sim_pid=""
 
-  [ "$rc" -eq 0 ] || { tail -n 5 "$dir/tool.err" >&2; fail "$name: kvr2840e provision exited $rc"; }
+  [ "$rc" -eq 0 ] || { tail -n 5 "$dir/tool.err" >&2; fail "$name: kvr2840e-cli provision exited $rc"; }
   local done_units
   done_units="$(grep -c ": done ($steps steps)" "$dir/tool.err" || true)"
   [ "$done_units" -eq "$units" ] || fail "$name: $done_units of $units units done ($steps steps)"
@@ -136,6 +136,6 @@ run_case "1 unit, pty, all" pty 1 all
 run_case "96 units, TCP, default" tcp 96 default
 run_case "96 units, TCP, all but network" tcp 96 "$all_but_network"
 
-echo "kvr2840e provision at $baud baud, $bits_per_char bits a character; bytes and line time per unit"
+echo "kvr2840e-cli provision at $baud baud, $bits_per_char bits a character; bytes and line time per unit"
 printf "%-30s %6s %9s %9s %9s %8s %6s\n" case steps "PC>unit" "unit>PC" "line s" "wall s" ratio
 printf "%s\n" "${rows[@]}"

@@ -18,7 +18,7 @@ constexpr size_t kSettingsReadLimit = 2 << 20;
 
 int Refuse(const std::string& text)
 {
-    fprintf(stderr, "kvr2840e: %s\n", text.c_str());
+    fprintf(stderr, "kvr2840e-cli: %s\n", text.c_str());
     return kExitUsage;
 }
 

@@ -6,27 +6,28 @@
 #include "link/link_state.h"
 #include "link/tcp_state.h"
 #include "sim/command_line.h"
+#include "kvr_version.h"
 
 ToolOptions::ToolOptions() : address(kNoAddressPrefix) {}
 
 namespace {
 
 const char kToolHelp[] =
-    "kvr2840e: reads and sets whole settings files (*.dat) on KVR2840E units,\n"
+    "kvr2840e-cli: reads and sets whole settings files (*.dat) on KVR2840E units,\n"
     "one unit or up to 96 at once, with the wire texts and pacing of the\n"
     "configuration program; edits the titles of a settings file as a table and\n"
     "compares settings files, offline.\n"
     "\n"
     "Usage:\n"
-    "  kvr2840e read-all LINK -o FILE.dat [--force]\n"
-    "  kvr2840e set-all FILE.dat LINK\n"
-    "  kvr2840e verify FILE.dat LINK\n"
-    "  kvr2840e send LINK TEXT\n"
-    "  kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run]\n"
-    "  kvr2840e titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
-    "  kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
-    "  kvr2840e diff A.dat B.dat [--json]\n"
-    "  kvr2840e SUB-COMMAND --help\n"
+    "  kvr2840e-cli read-all LINK -o FILE.dat [--force]\n"
+    "  kvr2840e-cli set-all FILE.dat LINK\n"
+    "  kvr2840e-cli verify FILE.dat LINK\n"
+    "  kvr2840e-cli send LINK TEXT\n"
+    "  kvr2840e-cli provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run]\n"
+    "  kvr2840e-cli titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
+    "  kvr2840e-cli titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
+    "  kvr2840e-cli diff A.dat B.dat [--json]\n"
+    "  kvr2840e-cli SUB-COMMAND --help\n"
     "\n"
     "LINK:\n"
     "  --serial DEVICE [--address N|LIST|broadcast]\n"
@@ -47,13 +48,15 @@ const char kToolHelp[] =
     "                     set all, as the program; provision: as soon as the reply\n"
     "                     is in); never sooner than the reply\n"
     "  --json             a summary on stdout a script can read\n"
+    "  --help             show this text (SUB-COMMAND --help: that sub-command's)\n"
+    "  --version          show the version\n"
     "\n"
     "Exit codes: 0 all done (diff: the files hold the same settings), 1 a unit\n"
     "failed or differs (diff: the files differ), 2 bad usage or a file that cannot\n"
     "be read or written, 3 a link could not be opened.\n";
 
 const char kReadAllHelp[] =
-    "kvr2840e read-all LINK -o FILE.dat [--force] [--pace-ms MS] [--json]\n"
+    "kvr2840e-cli read-all LINK -o FILE.dat [--force] [--pace-ms MS] [--json]\n"
     "\n"
     "Reads the current display pattern, the 32 display patterns, the 32 auto-switch\n"
     "patterns and the video outputs (66 reads, one every 300 ms) into a fresh set of\n"
@@ -68,7 +71,7 @@ const char kReadAllHelp[] =
     "Read all asks addressed units only: --address broadcast is refused.\n";
 
 const char kSetAllHelp[] =
-    "kvr2840e set-all FILE.dat LINK [--pace-ms MS] [--json]\n"
+    "kvr2840e-cli set-all FILE.dat LINK [--pace-ms MS] [--json]\n"
     "\n"
     "Sends the settings of FILE.dat in 67 steps, one every 400 ms: the recall of the\n"
     "file's current display pattern, that layout's 16 sources, the 32 display\n"
@@ -76,7 +79,7 @@ const char kSetAllHelp[] =
     "cannot be read is refused, with its line number, before anything is sent.\n";
 
 const char kVerifyHelp[] =
-    "kvr2840e verify FILE.dat LINK [--pace-ms MS] [--json]\n"
+    "kvr2840e-cli verify FILE.dat LINK [--pace-ms MS] [--json]\n"
     "\n"
     "Reads all (as read-all) and compares what the unit holds with FILE.dat: the\n"
     "current display pattern, display patterns 1..32, the auto-switch patterns and\n"
@@ -91,7 +94,7 @@ const char kVerifyHelp[] =
     "not read it; a line on stderr says so. Compare two files with diff.\n";
 
 const char kSendHelp[] =
-    "kvr2840e send LINK TEXT [--json]\n"
+    "kvr2840e-cli send LINK TEXT [--json]\n"
     "\n"
     "Sends TEXT as one command (the line end is added; on RS-485 the address is put\n"
     "in front) and prints the unit's reply line. The exit code is 1 when no reply\n"
@@ -99,7 +102,7 @@ const char kSendHelp[] =
     "or E0..E3 (or a reply the program refuses). A broadcast has no reply.\n";
 
 const char kProvisionHelp[] =
-    "kvr2840e provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run] [--pace-ms MS]\n"
+    "kvr2840e-cli provision FILE.dat LINK [--sections LIST] [--clock] [--dry-run] [--pace-ms MS]\n"
     "                   [--json]\n"
     "\n"
     "Sends every setting FILE.dat holds, with the commands of the program's \"設定\"\n"
@@ -143,8 +146,8 @@ const char kProvisionHelp[] =
     "others go on.\n";
 
 const char kTitlesHelp[] =
-    "kvr2840e titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
-    "kvr2840e titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
+    "kvr2840e-cli titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
+    "kvr2840e-cli titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
     "\n"
     "The titles of the 64 input channels of a settings file as a table to edit in\n"
     "a spreadsheet: CSV (RFC 4180), the header line\n"
@@ -175,7 +178,7 @@ const char kTitlesHelp[] =
     "An existing TITLES.csv or NEW.dat is replaced only with --force.\n";
 
 const char kDiffHelp[] =
-    "kvr2840e diff A.dat B.dat [--json]\n"
+    "kvr2840e-cli diff A.dat B.dat [--json]\n"
     "\n"
     "Compares two settings files offline, every setting they hold: the display\n"
     "patterns (FREE too) and auto-switch patterns, the video outputs, the alarms,\n"
@@ -420,7 +423,12 @@ const char* CommandName(ToolCommand command)
     case ToolCommand::kDiff: return "diff";
     case ToolCommand::kNone: break;
     }
-    return "kvr2840e";
+    return "kvr2840e-cli";
+}
+
+const char* VersionText()
+{
+    return "kvr2840e-cli " KVR_VERSION "\n";
 }
 
 const char* HelpText(ToolCommand command)
@@ -449,7 +457,7 @@ bool IsFileCommand(ToolCommand command)
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::string& error)
 {
     Given given;
-    CLI::App app("", "kvr2840e");
+    CLI::App app("", "kvr2840e-cli");
     ReadWordsAsOurs(app);
     // One sub-command; past it, a sub-command's name is a word like any other
     // (a file called "diff"). The sub-commands inherit this.
@@ -469,6 +477,7 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
     CLI::App* titles = addCommand(app, "titles", ToolCommand::kTitles);
     AddOptions(*addCommand(*titles, "export", ToolCommand::kTitlesExport), o, given);
     AddOptions(*addCommand(*titles, "import", ToolCommand::kTitlesImport), o, given);
+    AddFlagOption(app, "--version", [&o] { o.version = true; });
 
     bool help = false;
     try {
@@ -490,6 +499,11 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
         return Fail(error, "unknown option: " + word);
     if (help) {
         o.help = true;
+        return true;
+    }
+    if (o.version) {
+        if (o.command != ToolCommand::kNone)
+            return Fail(error, "--version stands alone");
         return true;
     }
     if (o.command == ToolCommand::kNone)

@@ -44,6 +44,7 @@ struct ToolOptions {
     bool force = false;
     bool json = false;
     bool help = false;
+    bool version = false;   // --version
 
     ToolOptions();
 };
@@ -53,6 +54,9 @@ bool IsFileCommand(ToolCommand command);
 
 // False with `error` set when the command line is not usable.
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error);
+
+// What --version prints: the name and the release, one line.
+const char* VersionText();
 
 // The help of a sub-command, or of the tool for kNone.
 const char* HelpText(ToolCommand command);

@@ -40,7 +40,7 @@ constexpr int kWriteTimeoutMs = 2000;
 
 int Refuse(const std::string& text, int code)
 {
-    fprintf(stderr, "kvr2840e: %s\n", text.c_str());
+    fprintf(stderr, "kvr2840e-cli: %s\n", text.c_str());
     return code;
 }
 
@@ -240,7 +240,7 @@ void Tool::Flush(LinkedUnit& linked)
 void Tool::ReportStrayReplies(UnitExchange& unit)
 {
     for (const std::string& line : unit.strayReplies)
-        fprintf(stderr, "kvr2840e: %s: skipped a reply from address %s, not this unit's: \"%s\"\n",
+        fprintf(stderr, "kvr2840e-cli: %s: skipped a reply from address %s, not this unit's: \"%s\"\n",
                 unit.address.c_str(), line.substr(0, 2).c_str(), line.c_str());
     if (!unit.strayReplies.empty())
         fflush(stderr);
@@ -525,12 +525,16 @@ int RunTool(int argc, const char* const* argv)
     std::string error;
     if (!ParseToolOptions(argc, argv, options, error)) {
         Refuse(error, kExitUsage);
-        fprintf(stderr, "Try 'kvr2840e %s--help'.\n",
+        fprintf(stderr, "Try 'kvr2840e-cli %s--help'.\n",
                 options.command == ToolCommand::kNone ? "" : (std::string(CommandName(options.command)) + " ").c_str());
         return kExitUsage;
     }
     if (options.help) {
         fputs(HelpText(options.command), stdout);
+        return kExitDone;
+    }
+    if (options.version) {
+        fputs(VersionText(), stdout);
         return kExitDone;
     }
     if (IsFileCommand(options.command))

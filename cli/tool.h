@@ -1,4 +1,4 @@
-// The kvr2840e tool: parses its command line, checks the settings file and
+// The kvr2840e-cli tool: parses its command line, checks the settings file and
 // the output before anything is sent, opens the link and runs every unit's
 // exchange in one event loop (one wait over all links, per-unit timers). The
 // sub-commands on files alone run in cli/file_commands.h.

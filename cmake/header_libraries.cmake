@@ -1,4 +1,4 @@
-# CLI11 (the command lines of kvr2840e and kvr2840e-sim) and nlohmann/json
+# CLI11 (the command lines of kvr2840e-cli and kvr2840e-sim) and nlohmann/json
 # (the --json output), both header-only, from the Debian packages libcli11-dev
 # and nlohmann-json3-dev. Their headers lie in /usr/include, which neither
 # build may put on its include path: the MinGW-w64 compiler would then find

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Writes the packages' sample settings file the way an installer would make
-# one: kvr2840e read-all from a unit simulator on loopback TCP.
+# one: kvr2840e-cli read-all from a unit simulator on loopback TCP.
 # Usage: write_sample_settings.sh SIMULATOR TOOL OUTPUT
 set -euo pipefail
 # shellcheck source=../scripts/wine-com-port.sh

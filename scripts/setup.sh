@@ -6,7 +6,9 @@
 # finds the Debian package's dependencies for CPack. libcli11-dev and
 # nlohmann-json3-dev are the header-only libraries of the tool's and the
 # simulator's command lines and of the --json output; both builds (MinGW too)
-# take their headers from there (cmake/header_libraries.cmake).
+# take their headers from there (cmake/header_libraries.cmake). nsis's
+# makensis builds the Windows installer, help2man the manual pages from
+# --help, lintian checks the Debian package.
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -17,6 +19,7 @@ packages=(
   clang libclang-rt-dev
   dpkg-dev
   libcli11-dev nlohmann-json3-dev
+  nsis help2man lintian
 )
 # The demo also shows Japanese text and takes a screenshot; Wine's own fonts
 # carry the Marlett font its title-bar buttons are drawn with (only a

@@ -17,5 +17,9 @@ int main(int argc, char** argv)
         fputs(SimHelpText(), stdout);
         return 0;
     }
+    if (options.version) {
+        fputs(SimVersionText(), stdout);
+        return 0;
+    }
     return RunSimulator(options);
 }

@@ -4,6 +4,7 @@
 
 #include "sim/command_line.h"
 #include "sim/unit_clock.h"
+#include "kvr_version.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ const char kHelp[] =
     "                          simulator started (when its last character arrived)\n"
     "  --seconds N             end after N seconds (SIGINT and SIGTERM end it too)\n"
     "  --help                  show this text\n"
+    "  --version               show the version of this simulator\n"
     "\n"
     "On start it prints one line per link and flushes, so scripts can wait for it:\n"
     "  pty /dev/pts/4\n"
@@ -261,6 +263,7 @@ const FlagOption kFlagOptions[] = {
     {"--no-reply", [](SimOptions& o) { o.faults.noReply = true; }},
     {"--split", [](SimOptions& o) { o.faults.split = true; }},
     {"--log-ms", [](SimOptions& o) { o.logMs = true; }},
+    {"--version", [](SimOptions& o) { o.version = true; }},
 };
 
 // CLI11's refusals in our words.
@@ -279,6 +282,11 @@ std::string InOurWords(const CLI::ParseError& e, const CLI::App& app)
 }
 
 } // namespace
+
+const char* SimVersionText()
+{
+    return "kvr2840e-sim " KVR_VERSION "\n";
+}
 
 const char* SimHelpText()
 {
@@ -316,7 +324,7 @@ bool ParseSimOptions(int argc, const char* const* argv, SimOptions& o, std::stri
         error = "unknown option " + app.remaining()[0] + " (see --help)";
         return false;
     }
-    if (o.help)
+    if (o.help || o.version)
         return true;
 
     const bool serial = o.pty || !o.serialDevice.empty();

@@ -10,6 +10,7 @@
 
 struct SimOptions {
     bool help = false;
+    bool version = false;   // --version
 
     bool pty = false;
     std::string ptyLink;          // where to keep a symlink to the pty; empty = none
@@ -37,6 +38,9 @@ struct SimOptions {
 
 // Parses argv[1..]. On failure returns false with a message for the user.
 bool ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std::string& error);
+
+// What --version prints: the name and the release, one line.
+const char* SimVersionText();
 
 // The text of --help.
 const char* SimHelpText();

@@ -1,4 +1,4 @@
-// The real kvr2840e against the real simulator: over a pty (RS-232C and
+// The real kvr2840e-cli against the real simulator: over a pty (RS-232C and
 // RS-485), a TCP unit, and up to 96 units at its server, with faults; and on
 // settings files alone: the titles table and diff.
 #include <gtest/gtest.h>
@@ -377,10 +377,10 @@ TEST_F(CliProcess, ProvisionRefusesBadValuesFirstAndDryRunSendsNothing)
                        "all"},
                       out, err),
               2);
-    const std::string file = "kvr2840e: " + Path("bad.dat");
+    const std::string file = "kvr2840e-cli: " + Path("bad.dat");
     EXPECT_EQ(err, file + ": alarm hold time (line 2578): 0 is refused: the unit takes 1 to 99 seconds\n" + file +
                        ": title 12 (line 3348): a character the unit cannot show\n" + file +
-                       ": password (line 3613): not six digits\nkvr2840e: nothing sent\n");
+                       ": password (line 3613): not six digits\nkvr2840e-cli: nothing sent\n");
     EXPECT_EQ(RunTool({"provision", Path("bad.dat"), "--serial", Path("pty"), "--address", "broadcast",
                        "--sections", "routing,network"},
                       out, err),
@@ -495,7 +495,7 @@ TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
     std::ofstream(Path("bad.dat"), std::ios::binary) << text;
     std::string out, err;
     EXPECT_EQ(RunTool({"set-all", Path("bad.dat"), "--serial", Path("pty")}, out, err), 2);
-    EXPECT_EQ(err, "kvr2840e: " + Path("bad.dat") +
+    EXPECT_EQ(err, "kvr2840e-cli: " + Path("bad.dat") +
                        ": not readable as a settings file: a line where a number belongs holds something else "
                        "(line 5)\n");
     EXPECT_EQ(ReadFile(Path("commands.log")), "");
@@ -541,7 +541,7 @@ TEST_F(CliProcess, SendPrintsTheReplyLineAndHelpIsThere)
     EXPECT_EQ(out, "03E3\n");
     for (const char* command : {"read-all", "set-all", "verify", "send", "titles", "diff"}) {
         EXPECT_EQ(RunTool({command, "--help"}, out, err), 0);
-        EXPECT_EQ(out.rfind(std::string("kvr2840e ") + command, 0), 0u) << out;
+        EXPECT_EQ(out.rfind(std::string("kvr2840e-cli ") + command, 0), 0u) << out;
     }
 }
 
@@ -634,17 +634,17 @@ TEST_F(CliProcess, TitlesImportRefusesABadTableWholeAndTouchesNoFile)
                                                           "13,\x82\x62\x82\x60\x82\x6c\x81\x96,on,top,M\r\n"
                                                           "70,,on,top,XL\r\n";
     const std::string problems =
-        "kvr2840e: " + csv + " was read as code page 932 (it is not UTF-8)\n"
-        "kvr2840e: " + csv + " line 3: title 13 \"ＣＡＭ＊\" (the settings file holds \"\u3000\u3000\u3000\u3000\u3000"
+        "kvr2840e-cli: " + csv + " was read as code page 932 (it is not UTF-8)\n"
+        "kvr2840e-cli: " + csv + " line 3: title 13 \"ＣＡＭ＊\" (the settings file holds \"\u3000\u3000\u3000\u3000\u3000"
         "\u3000\u3000\u3000ＣＨ１３\"): a title cannot hold \"＊\": the settings file reads it back as a full-width space\n"
-        "kvr2840e: " + csv + " line 4: channel \"70\" is not 1..64\n"
-        "kvr2840e: " + csv + " line 4: size \"XL\" is not L, M or S\n";
+        "kvr2840e-cli: " + csv + " line 4: channel \"70\" is not 1..64\n"
+        "kvr2840e-cli: " + csv + " line 4: size \"XL\" is not L, M or S\n";
     std::string out, err;
     EXPECT_EQ(RunTool({"titles", "import", site, csv, "-o", Path("new.dat")}, out, err), 2);
-    EXPECT_EQ(err, problems + "kvr2840e: nothing imported: " + site + " is left as it was, no " + Path("new.dat") +
+    EXPECT_EQ(err, problems + "kvr2840e-cli: nothing imported: " + site + " is left as it was, no " + Path("new.dat") +
                        " written\n");
     EXPECT_EQ(RunTool({"titles", "import", site, csv}, out, err), 2);
-    EXPECT_EQ(err, problems + "kvr2840e: nothing imported: " + site + " is left as it was\n");
+    EXPECT_EQ(err, problems + "kvr2840e-cli: nothing imported: " + site + " is left as it was\n");
     EXPECT_EQ(ReadFile(site), bytes);
     EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"site.dat", "titles.csv"}));
 }
@@ -656,7 +656,7 @@ TEST_F(CliProcess, TitlesExportReplacesATableOnlyWithForce)
     std::string out, err;
     const std::vector<std::string> args = {"titles", "export", Path("site.dat"), "-o", Path("titles.csv")};
     EXPECT_EQ(RunTool(args, out, err), 2);
-    EXPECT_EQ(err, "kvr2840e: " + Path("titles.csv") + " exists; give --force to replace it\n");
+    EXPECT_EQ(err, "kvr2840e-cli: " + Path("titles.csv") + " exists; give --force to replace it\n");
     EXPECT_EQ(ReadFile(Path("titles.csv")), "keep");
     std::vector<std::string> forced = args;
     forced.push_back("--force");
@@ -694,7 +694,7 @@ TEST_F(CliProcess, DiffComparesEveryTableOfTwoFiles)
 
     EXPECT_EQ(RunTool({"diff", a, bad}, out, err), 2);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "kvr2840e: " + bad + ": not readable as a settings file: a line where a number belongs holds "
+    EXPECT_EQ(err, "kvr2840e-cli: " + bad + ": not readable as a settings file: a line where a number belongs holds "
                    "something else (line 3)\n");
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 bool Parse(std::vector<const char*> args, ToolOptions& o, std::string& error)
 {
-    args.insert(args.begin(), "kvr2840e");
+    args.insert(args.begin(), "kvr2840e-cli");
     return ParseToolOptions(static_cast<int>(args.size()), args.data(), o, error);
 }
 
@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadCase{{}, "no sub-command given"},
         BadCase{{"get-all"}, "unknown sub-command: get-all"},
+        BadCase{{"--version", "read-all"}, "--version stands alone"},
+        BadCase{{"read-all", "--version"}, "unknown option: --version"},
         BadCase{{"set-all", "a.dat"}, "no link given: --serial, --tcp or --listen"},
         BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--tcp", "h:1"}, "give one link: --serial, --tcp or --listen"},
         BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--address", "32"},
@@ -137,7 +139,7 @@ TEST(Options, HelpOfTheTitlesGroupAndItsCommands)
         std::string error;
         ASSERT_TRUE(Parse(args, o, error));
         EXPECT_TRUE(o.help);
-        EXPECT_EQ(std::string(HelpText(o.command)).rfind("kvr2840e titles export FILE.dat", 0), 0u);
+        EXPECT_EQ(std::string(HelpText(o.command)).rfind("kvr2840e-cli titles export FILE.dat", 0), 0u);
     }
 }
 
@@ -209,6 +211,15 @@ TEST(Options, HelpOfASubCommand)
     ASSERT_TRUE(Parse({"read-all", "--help"}, o, error));
     EXPECT_TRUE(o.help);
     EXPECT_EQ(o.command, ToolCommand::kReadAll);
+}
+
+TEST(Options, VersionNeedsNoSubCommand)
+{
+    ToolOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--version"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
+    EXPECT_EQ(std::string(VersionText()).rfind("kvr2840e-cli ", 0), 0u);
 }
 
 TEST(UnitOutputPath, NumberedOnlyForManyUnits)

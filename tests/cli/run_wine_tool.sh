@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# kvr2840e.exe under Wine against the native simulator, for ctest: its
+# kvr2840e-cli.exe under Wine against the native simulator, for ctest: its
 # Windows serial port (a fresh pty mapped to COM24: a Linux pty takes the
 # parity setting only on its first open under Wine, so the port is used once),
 # its Winsock client and server, and its files, in a Wine prefix of its own.

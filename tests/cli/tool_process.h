@@ -1,4 +1,4 @@
-// Running the real kvr2840e for end-to-end tests (POSIX): its stdout and
+// Running the real kvr2840e-cli for end-to-end tests (POSIX): its stdout and
 // stderr go to files the test reads; it is stopped by its pid.
 #pragma once
 

@@ -98,6 +98,15 @@ TEST(SimOptions, Help)
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
+TEST(SimOptions, VersionNeedsNoLink)
+{
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--version"}, o, error)) << error;
+    EXPECT_TRUE(o.version);
+    EXPECT_EQ(std::string(SimVersionText()).rfind("kvr2840e-sim ", 0), 0u);
+}
+
 TEST(SimOptions, Refusals)
 {
     EXPECT_NE(Refusal({}).find("no link"), std::string::npos);
