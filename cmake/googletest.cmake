@@ -21,6 +21,15 @@ function(kvr_test_code)
 endfunction()
 kvr_test_code(gtest gtest_main)
 
+# kvr_test_header(TARGET...): GoogleTest's header precompiled for each test
+# program: parsing it is more than half of a test file's compile time, in
+# every one of the builds.
+function(kvr_test_header)
+  foreach(target ${ARGN})
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
+  endforeach()
+endfunction()
+
 # One test program. Natively every case is its own ctest test, and the whole
 # program runs once more in one process in a shuffled order, so that a case
 # that leans on state another left behind is found. Under Wine one ctest test
@@ -31,6 +40,7 @@ function(kvr_add_test_program name)
   target_link_libraries(${name} PRIVATE kvr_test_support GTest::gtest GTest::gtest_main)
   target_compile_options(${name} PRIVATE ${KVR_WARNINGS})
   kvr_test_code(${name})
+  kvr_test_header(${name})
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_shuffle)
     kvr_require_gtest_summary(${name})

@@ -2,14 +2,15 @@
 # The test command: installs what is missing, builds the native and the MinGW
 # (Wine) builds and runs every test of both; makes and checks the release
 # packages; builds the core, simulator, tool and their tests again under
-# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer and
-# runs them; and runs every fuzz target for a while.
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the core (where the
+# threads are) and its tests under ThreadSanitizer, and runs them; and runs
+# every fuzz target for a while.
 #
 # The stages overlap, because most of the tests' time is spent waiting on the
 # unit's timers with the processor idle: while the Wine entries run (side by
 # side, each in a Wine prefix of its own), the other builds compile beside
 # them at a lower priority, and each build's tests run in the background
-# while the next build compiles. The fuzz targets run last, alone, so that
+# while the next build compiles; so do the release packages' checks. The fuzz targets run last, alone, so that
 # their fixed time is all theirs. Every stage prints its time (`== NAME: N s`)
 # and the times are listed again at the end.
 set -euo pipefail
@@ -54,19 +55,27 @@ build() {
   return "$rc"
 }
 
-# tests_in_background NAME PRESET [CTEST_OPTION...]: ctest of PRESET in the
-# background, its output kept until tests_shown NAME shows it.
-tests_in_background() {
-  local name="$1" preset="$2"
-  shift 2
+# in_background NAME COMMAND...: COMMAND in the background, its output kept
+# until tests_shown NAME shows it.
+in_background() {
+  local name="$1"
+  shift
   echo "== $name: started in the background"
   (
     started=$SECONDS
     rc=0
-    ctest --preset "$preset" "$@" >"$logs/$name.log" 2>&1 || rc=$?
+    "$@" >"$logs/$name.log" 2>&1 || rc=$?
     echo "$rc $((SECONDS - started))" >"$logs/$name.done"
   ) &
   background[$name]=$!
+}
+
+# tests_in_background NAME PRESET [CTEST_OPTION...]: ctest of PRESET in the
+# background.
+tests_in_background() {
+  local name="$1" preset="$2"
+  shift 2
+  in_background "$name" ctest --preset "$preset" "$@"
 }
 
 # tests_shown NAME: waits for NAME's tests, shows their output and time.
@@ -89,11 +98,10 @@ if build mingw; then
 fi
 if build native; then
   tests_in_background "native tests" native -j "$jobs"
+  # The packages and their checks (mostly Wine starting and waiting on the
+  # installed program's windows) beside the next builds.
   if [ "$mingw_built" -eq 1 ]; then
-    stage "release packages"
-    rc=0
-    bash scripts/release.sh --built || rc=$?
-    stage_end "release packages" "$rc"
+    in_background "release packages" bash scripts/release.sh --built
   fi
 fi
 build asan && tests_in_background "asan tests" asan -j "$jobs"
@@ -102,6 +110,7 @@ fuzz_built=0
 build fuzz && fuzz_built=1
 
 tests_shown "native tests"
+tests_shown "release packages"
 tests_shown "Windows tests under Wine"
 tests_shown "asan tests"
 tests_shown "tsan tests"
