@@ -7,6 +7,7 @@
 #include "cli/compare.h"
 #include "cli/platform.h"
 #include "cli/report.h"
+#include "cli/settings_report.h"
 #include "cli/title_table.h"
 #include "files/settings_file.h"
 #include "platform/whole_file.h"
@@ -127,19 +128,25 @@ int ImportTitles(const ToolOptions& o)
     return kExitDone;
 }
 
+// Reads two settings files, the second only when its path is given; each
+// that cannot be read is refused with its reason. True when all were read.
+bool LoadBoth(const std::string& first, DeviceModelData& a, const std::string& second, DeviceModelData& b)
+{
+    std::string bytes, errorA, errorB;
+    const bool readA = LoadSettingsFileAt(first, a, bytes, errorA);
+    const bool readB = second.empty() || LoadSettingsFileAt(second, b, bytes, errorB);
+    if (!readA)
+        Refuse(errorA);
+    if (!readB)
+        Refuse(errorB);
+    return readA && readB;
+}
+
 int Diff(const ToolOptions& o)
 {
     auto a = NewModel(), b = NewModel();
-    std::string bytes, errorA, errorB;
-    const bool readA = LoadSettingsFileAt(o.file, *a, bytes, errorA);
-    const bool readB = LoadSettingsFileAt(o.secondFile, *b, bytes, errorB);
-    if (!readA || !readB) {
-        if (!readA)
-            Refuse(errorA);
-        if (!readB)
-            Refuse(errorB);
+    if (!LoadBoth(o.file, *a, o.secondFile, *b))
         return kExitUsage;
-    }
     std::vector<SettingDifference> differences;
     CompareSettings(*a, *b, differences);
     if (o.json) {
@@ -156,6 +163,35 @@ int Diff(const ToolOptions& o)
         fprintf(stderr, "diff: %s and %s differ in %zu %s\n", o.file.c_str(), o.secondFile.c_str(),
                 differences.size(), differences.size() == 1 ? "setting" : "settings");
     return differences.empty() ? kExitDone : kExitUnitFailed;
+}
+
+int Report(const ToolOptions& o)
+{
+    if (!OutputAllowed(o))
+        return kExitUsage;
+    auto model = NewModel(), other = NewModel();
+    if (!LoadBoth(o.file, *model, o.compare, *other))
+        return kExitUsage;
+    ReportRequest request;
+    request.file = {o.file, FileModifiedText(o.file), model.get()};
+    if (!o.compare.empty())
+        request.other = {o.compare, FileModifiedText(o.compare), other.get()};
+    request.showPassword = o.showPassword;
+    request.toolVersion = VersionText();
+    request.toolVersion.pop_back();   // its line end
+    request.madeOn = TodayText();
+    const std::string page = SettingsReportHtml(request);
+    if (o.output.empty()) {
+        UseBinaryStdout();
+        if (fwrite(page.data(), 1, page.size(), stdout) != page.size() || fflush(stdout) != 0)
+            return Refuse("the report could not be written to stdout");
+    } else if (!SaveFileWhole(o.output, page)) {
+        return Refuse("the report " + o.output + " could not be written");
+    }
+    fprintf(stderr, "report: the settings of %s%s written to %s\n", o.file.c_str(),
+            o.compare.empty() ? "" : (" compared with " + o.compare).c_str(),
+            o.output.empty() ? "stdout" : o.output.c_str());
+    return kExitDone;
 }
 
 } // namespace
@@ -187,6 +223,7 @@ int RunFileCommand(const ToolOptions& options)
     case ToolCommand::kTitlesExport: return ExportTitles(options);
     case ToolCommand::kTitlesImport: return ImportTitles(options);
     case ToolCommand::kDiff: return Diff(options);
+    case ToolCommand::kReport: return Report(options);
     default: break;
     }
     return Refuse(std::string(CommandName(options.command)) + " is no file command");

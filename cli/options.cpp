@@ -27,6 +27,7 @@ const char kToolHelp[] =
     "  kvr2840e-cli titles export FILE.dat [-o TITLES.csv [--force]] [--no-bom]\n"
     "  kvr2840e-cli titles import FILE.dat TITLES.csv [-o NEW.dat [--force]]\n"
     "  kvr2840e-cli diff A.dat B.dat [--json]\n"
+    "  kvr2840e-cli report FILE.dat [-o REPORT.html [--force]] [--compare OTHER.dat]\n"
     "  kvr2840e-cli SUB-COMMAND --help\n"
     "\n"
     "LINK:\n"
@@ -193,6 +194,31 @@ const char kDiffHelp[] =
     "Exit code 0 when the files hold the same settings, 1 when they differ, 2 when\n"
     "one cannot be read (the reason and the line it stopped at on stderr).\n";
 
+const char kReportHelp[] =
+    "kvr2840e-cli report FILE.dat [-o REPORT.html [--force]] [--compare OTHER.dat] [--show-password]\n"
+    "\n"
+    "Writes every setting FILE.dat holds as one HTML page, to stdout or to\n"
+    "REPORT.html: self-contained (UTF-8, its styles inline, no script, nothing\n"
+    "fetched), for any browser, and printable on A4 (each section on pages of its\n"
+    "own, table headers repeated). Sections as the program's dialogs name them:\n"
+    "  Routing        the current display pattern, the video outputs, the display\n"
+    "                 patterns as one grid (pattern x output: I07 with the input's\n"
+    "                 title, or S03), the auto-switch dwell times as a grid (input\n"
+    "                 x pattern, empty where 0, shaded by dwell)\n"
+    "  Titles         each input's title, display, position and size; the title\n"
+    "                 display of the outputs; the fine positions\n"
+    "  Date and time display, Alarms, Panel, Network\n"
+    "The password shows as ****** unless --show-password is given. A header names\n"
+    "the file, its modification time and this tool's version; the footer the date\n"
+    "the report was made.\n"
+    "\n"
+    "--compare OTHER.dat marks every value that differs in OTHER.dat in place,\n"
+    "with both values, counts the differences at the head of each section and\n"
+    "lists them at the top, each a link to its place.\n"
+    "\n"
+    "An existing REPORT.html is replaced only with --force. Exit code 0 when the\n"
+    "page is written, 2 when a file cannot be read or the page written.\n";
+
 // A whole decimal number in low..high.
 bool ParseNumber(const char* text, int low, int high, int& value)
 {
@@ -229,6 +255,7 @@ struct Given {
     bool wait = false;
     bool sections = false;
     bool output = false;
+    bool compare = false;
     bool linkOption = false;          // the link or any of its options
     std::string outputValue;
     std::vector<std::string> words;   // the positional arguments, in order
@@ -303,6 +330,11 @@ const ValueOption kValueOptions[] = {
          given.output = true;
          given.outputValue = v;
      }},
+    {"--compare", "a settings file", false,
+     [](ToolOptions& o, Given& given, const std::string& v) {
+         given.compare = true;
+         o.compare = v;
+     }},
     {"--sections", "a list of sections", false,
      [](ToolOptions& o, Given& given, const std::string& v) {
          given.sections = true;
@@ -324,6 +356,7 @@ const FlagOption kFlagOptions[] = {
     {"--no-bom", [](ToolOptions& o) { o.bom = false; }},
     {"--force", [](ToolOptions& o) { o.force = true; }},
     {"--json", [](ToolOptions& o) { o.json = true; }},
+    {"--show-password", [](ToolOptions& o) { o.showPassword = true; }},
 };
 
 std::string FirstName(const char* names)
@@ -379,6 +412,18 @@ bool FinishFileCommand(ToolOptions& o, const Given& given, std::string& error)
     const std::vector<std::string>& words = given.words;
     if (given.linkOption)
         return Fail(error, name + " works on files alone: it takes no link and no link option");
+    if (o.command == ToolCommand::kReport) {
+        if (o.json)
+            return Fail(error, "report has no --json: its output is the HTML page");
+        if (o.force && !given.output)
+            return Fail(error, "--force belongs to -o");
+        if (given.output)
+            o.output = given.outputValue;
+        if (words.size() != 1)
+            return Fail(error, words.empty() ? "report needs FILE.dat" : "too many arguments: " + words[1]);
+        o.file = words[0];
+        return true;
+    }
     if (o.command == ToolCommand::kDiff) {
         if (given.output || o.force)
             return Fail(error, "diff writes no file: it takes no -o or --force");
@@ -421,6 +466,7 @@ const char* CommandName(ToolCommand command)
     case ToolCommand::kTitlesExport: return "titles export";
     case ToolCommand::kTitlesImport: return "titles import";
     case ToolCommand::kDiff: return "diff";
+    case ToolCommand::kReport: return "report";
     case ToolCommand::kNone: break;
     }
     return "kvr2840e-cli";
@@ -443,6 +489,7 @@ const char* HelpText(ToolCommand command)
     case ToolCommand::kTitlesExport:
     case ToolCommand::kTitlesImport: return kTitlesHelp;
     case ToolCommand::kDiff: return kDiffHelp;
+    case ToolCommand::kReport: return kReportHelp;
     case ToolCommand::kNone: break;
     }
     return kToolHelp;
@@ -451,7 +498,7 @@ const char* HelpText(ToolCommand command)
 bool IsFileCommand(ToolCommand command)
 {
     return command == ToolCommand::kTitlesExport || command == ToolCommand::kTitlesImport ||
-           command == ToolCommand::kDiff;
+           command == ToolCommand::kDiff || command == ToolCommand::kReport;
 }
 
 bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::string& error)
@@ -472,7 +519,8 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
         return sub;
     };
     for (ToolCommand command : {ToolCommand::kReadAll, ToolCommand::kSetAll, ToolCommand::kVerify,
-                                ToolCommand::kSend, ToolCommand::kProvision, ToolCommand::kDiff})
+                                ToolCommand::kSend, ToolCommand::kProvision, ToolCommand::kDiff,
+                                ToolCommand::kReport})
         AddOptions(*addCommand(app, CommandName(command), command), o, given);
     CLI::App* titles = addCommand(app, "titles", ToolCommand::kTitles);
     AddOptions(*addCommand(*titles, "export", ToolCommand::kTitlesExport), o, given);
@@ -517,6 +565,8 @@ bool ParseToolOptions(int argc, const char* const* argv, ToolOptions& o, std::st
         return Fail(error, "--sections, --clock and --dry-run belong to provision");
     if (!o.bom && o.command != ToolCommand::kTitlesExport)
         return Fail(error, "--no-bom belongs to titles export");
+    if ((given.compare || o.showPassword) && o.command != ToolCommand::kReport)
+        return Fail(error, "--compare and --show-password belong to report");
     if (IsFileCommand(o.command))
         return FinishFileCommand(o, given, error);
 

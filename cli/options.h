@@ -8,7 +8,7 @@
 
 // kTitles is the group "titles" itself: its help, or its missing word.
 enum class ToolCommand {
-    kNone, kReadAll, kSetAll, kVerify, kSend, kProvision, kTitles, kTitlesExport, kTitlesImport, kDiff
+    kNone, kReadAll, kSetAll, kVerify, kSend, kProvision, kTitles, kTitlesExport, kTitlesImport, kDiff, kReport
 };
 enum class LinkKind { kNone, kSerial, kTcp, kListen };
 
@@ -34,7 +34,9 @@ struct ToolOptions {
                                 // titles export and import: FILE.dat; diff: A.dat
     std::string table;          // titles import: TITLES.csv
     std::string secondFile;     // diff: B.dat
-    std::string output;         // titles export and import: -o
+    std::string output;         // titles export and import, report: -o
+    std::string compare;        // report --compare OTHER.dat
+    bool showPassword = false;  // report --show-password
     std::string text;           // send
     int paceMs = -1;            // --pace-ms; -1: the dialogs' pace (provision: as soon as the reply is in)
     ProvisionSections sections = kProvisionDefault;   // provision --sections

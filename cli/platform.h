@@ -1,4 +1,4 @@
-// What the tool needs of the system besides sockets (sim/net.h): one serial
+// What the tool needs of the system besides sockets (net/sockets.h): one serial
 // port at 9600 baud 8E1, files by UTF-8 path and the terminal. cli/posix/
 // and cli/win32/ implement it. (The titles' code page is the program's own
 // table, the same in both: cli/utf8.h.)
@@ -34,3 +34,9 @@ void UseBinaryStdout();
 
 FILE* OpenUtf8File(const std::string& path, const char* mode);
 bool FileExists(const std::string& path);
+
+// When the file was last written, in this PC's local time: "2026-12-10
+// 19:20"; "" when it cannot be told.
+std::string FileModifiedText(const std::string& path);
+// Today in this PC's local time: "2026-12-10".
+std::string TodayText();

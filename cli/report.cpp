@@ -116,7 +116,8 @@ std::string SettingsReadErrorText(const SettingsFileError& error)
     case kSettingsTooShort:
         // The line is the first one missing.
         return "not readable as a settings file: it ends early, line " + std::to_string(error.line) +
-               " of its " + std::to_string(kSettingsFileLines) + " lines is missing";
+               " of its " + std::to_string(kSettingsFileLines) + " lines is missing" +
+               (error.setting.table ? " (" + SettingPlace(error.setting) + ")" : std::string());
     case kSettingsNotANumber: reason = "a line where a number belongs holds something else"; break;
     case kSettingsOutOfRange: reason = "a number lies outside what its setting can hold"; break;
     case kSettingsTokenTooLong: reason = "a title or the password is longer than its field"; break;
@@ -126,8 +127,10 @@ std::string SettingsReadErrorText(const SettingsFileError& error)
     if (reason.empty())
         reason = "it cannot be read";
     std::string text = "not readable as a settings file: " + reason;
+    // The line, and the setting it holds as the dialogs name it.
     if (error.line > 0)
-        text += " (line " + std::to_string(error.line) + ")";
+        text += " (line " + std::to_string(error.line) +
+                (error.setting.table ? ": " + SettingPlace(error.setting) : std::string()) + ")";
     return text;
 }
 

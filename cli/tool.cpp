@@ -15,7 +15,7 @@
 #include "files/provisioning.h"
 #include "files/settings_file.h"
 #include "link/tcp_state.h"
-#include "sim/net.h"
+#include "net/sockets.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ int Refuse(const std::string& text, int code)
 // One unit on its link: the exchange and, over TCP, its socket.
 struct LinkedUnit {
     ToolUnit unit;
-    SimHandle socket = kNoHandle;
+    NetHandle socket = kNoHandle;
 };
 
 class Tool {
@@ -60,7 +60,7 @@ private:
     bool LoadSettingsFile(int& code);
     bool CheckOutputs(int& code);
     bool OpenLink(int& code);
-    LinkedUnit& AddUnit(const std::string& address, SimHandle socket, int64_t nowMs, int rs485Address);
+    LinkedUnit& AddUnit(const std::string& address, NetHandle socket, int64_t nowMs, int rs485Address);
     void AddNextBusUnit(int64_t nowMs);
     bool MoreBusUnits() const;
     void Loop();
@@ -80,7 +80,7 @@ private:
     bool many_ = false;
     DeviceModelData fileModel_{};
     SerialPort* serial_ = nullptr;
-    SimHandle listener_ = kNoHandle;
+    NetHandle listener_ = kNoHandle;
     bool networking_ = false;
     int64_t acceptUntilMs_ = 0;
     int nextAddress_ = 0;     // the bus's next address in o_.addresses
@@ -130,7 +130,7 @@ bool Tool::OpenLink(int& code)
     } else {
         networking_ = StartNetworking(error);
         if (networking_ && o_.link == LinkKind::kTcp) {
-            const SimHandle socket = ConnectTcp(o_.host.c_str(), o_.port, kConnectTimeoutMs, error);
+            const NetHandle socket = ConnectTcp(o_.host.c_str(), o_.port, kConnectTimeoutMs, error);
             if (socket != kNoHandle) {
                 AddUnit(o_.host + ":" + std::to_string(o_.port), socket, MonotonicMs(), kNoAddressPrefix);
                 return true;
@@ -173,7 +173,7 @@ bool Tool::MoreBusUnits() const
     return serial_ && nextAddress_ < static_cast<int>(o_.addresses.size());
 }
 
-LinkedUnit& Tool::AddUnit(const std::string& address, SimHandle socket, int64_t nowMs, int rs485Address)
+LinkedUnit& Tool::AddUnit(const std::string& address, NetHandle socket, int64_t nowMs, int rs485Address)
 {
     units_.push_back(std::make_unique<LinkedUnit>());
     LinkedUnit& linked = *units_.back();
@@ -317,7 +317,7 @@ void Tool::Receive(LinkedUnit& linked, int64_t nowMs)
 
 void Tool::AcceptUnits(int64_t nowMs)
 {
-    for (SimHandle socket; (socket = AcceptTcp(listener_)) != kNoHandle;) {
+    for (NetHandle socket; (socket = AcceptTcp(listener_)) != kNoHandle;) {
         if (static_cast<int>(units_.size()) >= o_.units) {
             CloseSocket(socket);   // more units than asked for: not served
             continue;

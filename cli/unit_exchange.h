@@ -16,7 +16,7 @@
 #include "link/transaction.h"
 #include "protocol/device_model.h"
 #include "protocol/reply_parser.h"
-#include "sim/net.h"   // kNever
+#include "net/sockets.h"   // kNever
 
 enum class UnitState { kRunning, kSucceeded, kFailed };
 

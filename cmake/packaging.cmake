@@ -120,7 +120,7 @@ else()
     COMMAND bash ${kvr_make_man_page} $<TARGET_FILE:kvr2840e-cli>
             "read, set, verify and provision KVR2840E units; edit and compare settings files"
             ${kvr_changelog} ${CMAKE_BINARY_DIR}/debian/kvr2840e-cli.1.gz
-            read-all set-all verify send provision titles diff
+            read-all set-all verify send provision titles diff report
     DEPENDS kvr2840e-cli ${kvr_make_man_page} ${kvr_changelog} VERBATIM)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/kvr2840e-sim.1.gz
     COMMAND bash ${kvr_make_man_page} $<TARGET_FILE:kvr2840e-sim>

@@ -147,7 +147,7 @@ done
 check "it installs both programs, their manual pages, the completion, copyright and changelog" \
   "usr/bin/kvr2840e-cli usr/bin/kvr2840e-sim usr/share/man/man1/kvr2840e-cli.1.gz usr/share/man/man1/kvr2840e-sim.1.gz usr/share/bash-completion/completions/kvr2840e-cli usr/share/doc/kvr2840e/copyright usr/share/doc/kvr2840e/changelog.gz " \
   "$present"
-check "its manual page of kvr2840e-cli names the sub-commands" "read-all set-all verify send provision titles diff" \
+check "its manual page of kvr2840e-cli names the sub-commands" "read-all set-all verify send provision titles diff report" \
   "$(zcat "$work/root/usr/share/man/man1/kvr2840e-cli.1.gz" | sed -n 's/^\.SS "\([a-z-]*\)"$/\1/p' | tr '\n' ' ' | sed 's/ $//')"
 tool="$work/root/usr/bin/kvr2840e-cli"
 check "the installed kvr2840e-cli --version runs" "kvr2840e-cli $version" "$("$tool" --version 2>&1)"

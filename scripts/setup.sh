@@ -8,7 +8,9 @@
 # simulator's command lines and of the --json output; both builds (MinGW too)
 # take their headers from there (cmake/header_libraries.cmake). nsis's
 # makensis builds the Windows installer, help2man the manual pages from
-# --help, lintian checks the Debian package.
+# --help, lintian checks the Debian package. The settings report is tested
+# in headless chromium; poppler-utils' pdfinfo counts its printed pages and
+# imagemagick's identify looks at its screenshot.
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -20,6 +22,7 @@ packages=(
   dpkg-dev
   libcli11-dev nlohmann-json3-dev
   nsis help2man lintian
+  chromium poppler-utils imagemagick
 )
 # The demo also shows Japanese text and takes a screenshot; Wine's own fonts
 # carry the Marlett font its title-bar buttons are drawn with (only a

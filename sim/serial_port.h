@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "sim/net.h"
+#include "net/sockets.h"
 #include "sim/unit_link.h"
 
 struct SerialPort;
@@ -19,7 +19,7 @@ SerialPort* OpenDeviceSerial(const std::string& device, std::string& error);
 void CloseSerial(SerialPort* port);
 
 // The handle to wait on for received bytes; kNoHandle when the waker tells.
-SimHandle SerialWaitHandle(const SerialPort* port);
+NetHandle SerialWaitHandle(const SerialPort* port);
 // True while bytes wait for the port to take them (wait for writability).
 bool SerialWriteBlocked(const SerialPort* port);
 

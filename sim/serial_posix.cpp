@@ -194,7 +194,7 @@ void CloseSerial(SerialPort* port)
     delete port;
 }
 
-SimHandle SerialWaitHandle(const SerialPort* port)
+NetHandle SerialWaitHandle(const SerialPort* port)
 {
     return port->fd;
 }

@@ -242,7 +242,7 @@ void CloseSerial(SerialPort* p)
     delete p;
 }
 
-SimHandle SerialWaitHandle(const SerialPort*)
+NetHandle SerialWaitHandle(const SerialPort*)
 {
     return kNoHandle;
 }

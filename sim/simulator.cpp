@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sim/live_status.h"
-#include "sim/net.h"
+#include "net/sockets.h"
 #include "sim/serial_port.h"
 #include "sim/unit_clock.h"
 #include "sim/waker.h"
@@ -20,7 +20,7 @@ constexpr int kMaxListenClients = 16;
 constexpr int kReceiveBytes = 1024;
 
 struct TcpConnection {
-    SimHandle socket = kNoHandle;
+    NetHandle socket = kNoHandle;
     LinkEndpoint link;
     int unitNumber = 0;        // a connecting unit's number; 0 for a client of the listening unit
     bool writeBlocked = false;
@@ -33,7 +33,7 @@ struct Simulator {
     std::vector<std::unique_ptr<SimUnit>> units;
     SerialPort* serial = nullptr;
     LinkEndpoint serialLink;
-    SimHandle listener = kNoHandle;
+    NetHandle listener = kNoHandle;
     SimUnit* listeningUnit = nullptr;
     std::vector<std::unique_ptr<TcpConnection>> connections;
     FILE* log = nullptr;
@@ -101,7 +101,7 @@ bool ConnectUnits(Simulator& sim, int64_t nowMs, int64_t wallSeconds, std::strin
 {
     const SimOptions& o = sim.options;
     for (int k = 0; k < o.units; ++k) {
-        const SimHandle socket = ConnectTcp(o.connectHost.c_str(), o.connectPort, kConnectTimeoutMs, error);
+        const NetHandle socket = ConnectTcp(o.connectHost.c_str(), o.connectPort, kConnectTimeoutMs, error);
         if (socket == kNoHandle) {
             error = "unit " + std::to_string(k + 1) + ": " + error;
             return false;
@@ -132,7 +132,7 @@ int ListeningClients(const Simulator& sim)
 void AcceptClients(Simulator& sim)
 {
     while (true) {
-        const SimHandle socket = AcceptTcp(sim.listener);
+        const NetHandle socket = AcceptTcp(sim.listener);
         if (socket == kNoHandle)
             return;
         if (ListeningClients(sim) >= kMaxListenClients) {
@@ -200,7 +200,7 @@ void FlushAll(Simulator& sim, int64_t nowMs)
     }
     for (size_t i = 0; i < sim.connections.size();) {
         TcpConnection& c = *sim.connections[i];
-        const SimHandle socket = c.socket;
+        const NetHandle socket = c.socket;
         if (!FlushLink(c.link, nowMs, [socket](const char* d, int n) { return SendSome(socket, d, n); },
                        c.writeBlocked) ||
             LinkAnsweredItsLast(c.link, sim.options.closeAfterCommands)) {
@@ -284,7 +284,7 @@ void Serve(Simulator& sim, int64_t endAt)
 
         items.clear();
         items.push_back({WakerHandle(), false, false, false});
-        const SimHandle serialHandle = sim.serial ? SerialWaitHandle(sim.serial) : kNoHandle;
+        const NetHandle serialHandle = sim.serial ? SerialWaitHandle(sim.serial) : kNoHandle;
         if (serialHandle != kNoHandle)
             items.push_back({serialHandle, SerialWriteBlocked(sim.serial), false, false});
         if (sim.listener != kNoHandle)

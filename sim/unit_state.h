@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "protocol/device_model.h"
-#include "sim/net.h"   // kNever
+#include "net/sockets.h"   // kNever
 
 constexpr int kSmallGlyphSlots = 256;
 constexpr int kMediumGlyphSlots = 160;

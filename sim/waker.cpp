@@ -87,10 +87,10 @@ void CloseWaker()
 #endif
 }
 
-SimHandle WakerHandle()
+NetHandle WakerHandle()
 {
 #ifdef _WIN32
-    return static_cast<SimHandle>(WakeReceiver);
+    return static_cast<NetHandle>(WakeReceiver);
 #else
     return WakePipe[0];
 #endif

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "sim/net.h"
+#include "net/sockets.h"
 
 bool OpenWaker(std::string& error);
 void CloseWaker();
-SimHandle WakerHandle();
+NetHandle WakerHandle();
 // Safe in a signal handler and from any thread.
 void PokeWaker();
 // Empties the wake handle after the wait returned for it.

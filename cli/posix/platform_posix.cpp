@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -144,4 +145,30 @@ bool FileExists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
+}
+
+namespace {
+
+std::string LocalTimeText(time_t at, const char* format)
+{
+    struct tm local;
+    char text[32];
+    if (!localtime_r(&at, &local) || strftime(text, sizeof text, format, &local) == 0)
+        return "";
+    return text;
+}
+
+} // namespace
+
+std::string FileModifiedText(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return "";
+    return LocalTimeText(info.st_mtime, "%Y-%m-%d %H:%M");
+}
+
+std::string TodayText()
+{
+    return LocalTimeText(time(nullptr), "%Y-%m-%d");
 }

@@ -213,3 +213,35 @@ bool FileExists(const std::string& path)
 {
     return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+namespace {
+
+std::string SystemTimeText(const SYSTEMTIME& t, bool withTime)
+{
+    char text[32];
+    if (withTime)
+        snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+    else
+        snprintf(text, sizeof text, "%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
+} // namespace
+
+std::string FileModifiedText(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    SYSTEMTIME utc, local;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &info) ||
+        !FileTimeToSystemTime(&info.ftLastWriteTime, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return "";
+    return SystemTimeText(local, true);
+}
+
+std::string TodayText()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return SystemTimeText(now, false);
+}

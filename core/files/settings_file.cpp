@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "files/settings_layout.h"
 #include "link/text_conversions.h"
 
 char CurrentFilePath[kFilePathBytes];
@@ -16,67 +17,6 @@ const unsigned char kAsterisk[2] = {0x81, 0x96};  // full-width asterisk
 
 // Larger than any settings file can be (3,647 short lines and 64 titles).
 const size_t kSettingsFileLimit = 1 << 20;
-
-// The one description of the file layout, in file order. The writer and the
-// reader both walk it, so they cannot disagree about a line.
-template <typename Visitor>
-void VisitSettings(DeviceModelData& m, Visitor& v)
-{
-    const int sources = m.ChannelCount + kPatternCount - 1;
-    v.Number(m.CurrentDisplayPattern, 0, kFreePattern);
-    for (auto& row : m.DisplayPatternTable)
-        for (int& cell : row)
-            v.Number(cell, 0, sources);
-    for (auto& row : m.AutoSwitchPatternTable)
-        for (int& dwell : row)
-            v.Number(dwell, 0, kMaxDwellTime);
-    v.Number(m.AlarmSettings.holdTime, 0, kMaxDwellTime);
-    v.Number(m.AlarmSettings.alarmDisplay, 0, 1);
-    v.Number(m.AlarmSettings.buzzer, 0, 1);
-    v.Number(m.AlarmSettings.autoReturn, 0, 1);
-    v.Number(m.AlarmSettings.inputPolarity, 0, 1);
-    for (int& channel : m.AlarmInputChannel)
-        v.Number(channel, 0, m.ChannelCount - 1);
-    for (auto& channel : m.AlarmVideoOutput)
-        for (int& flag : channel)
-            v.Number(flag, 0, 1);
-    for (auto& channel : m.AlarmSignalOutput)
-        for (int& flag : channel)
-            v.Number(flag, 0, 1);
-    v.Number(m.DateTimeFormat, 0, kDateTimeFormats - 1);
-    v.Number(m.DateTimeSize, 0, 1);
-    for (int& flag : m.DateTimeDisplayInput)
-        v.Number(flag, 0, 1);
-    for (int& flag : m.DateTimeDisplayOutput)
-        v.Number(flag, 0, 1);
-    for (auto& title : m.TitleText)
-        v.Title(title);
-    for (int& flag : m.TitleDisplayInput)
-        v.Number(flag, 0, 1);
-    for (int& flag : m.TitleDisplayOutput)
-        v.Number(flag, 0, 1);
-    for (int& position : m.TitlePosition)
-        v.Number(position, 0, 1);
-    for (int& size : m.TitleFontSize)
-        v.Number(size, 0, 2);
-    v.Number(m.TitleFineTop, 0, kFineSteps - 1);
-    v.Number(m.TitleFineBottom, 0, kFineSteps - 1);
-    v.Number(m.PanelLock.buttonLock, 0, 1);
-    v.Number(m.PanelLock.menuLock, 0, 1);
-    v.Password(m.PanelLock.password);
-    for (int& flag : m.VideoOutputEnable)
-        v.Number(flag, 0, 1);
-    for (int& octet : m.UnitNetwork.subnetMask)
-        v.Number(octet, 0, 255);
-    for (int& octet : m.UnitNetwork.ipAddress)
-        v.Number(octet, 0, 255);
-    for (int& octet : m.UnitNetwork.gatewayAddress)
-        v.Number(octet, 0, 255);
-    for (int& octet : m.UnitNetwork.activeAddress)
-        v.Number(octet, 0, 255);
-    v.Number(m.UnitNetwork.keepAlive, 0, 1);
-    v.Number(m.UnitNetwork.connectionTry, 0, 1);
-}
 
 bool IsPair(const unsigned char* p, const unsigned char (&pair)[2])
 {
@@ -100,15 +40,15 @@ struct LineFinder {
         if (at == field && found == 0)
             found = line;
     }
-    void Number(int& value, int, int) { Visit(&value); }
-    void Title(char* slot) { Visit(slot); }
-    void Password(char* password) { Visit(password); }
+    void Number(int& value, int, int, const Setting&) { Visit(&value); }
+    void Title(char* slot, const Setting&) { Visit(slot); }
+    void Password(char* password, const Setting&) { Visit(password); }
 };
 
 struct Writer {
     std::string& out;
 
-    void Number(int& value, int, int)
+    void Number(int& value, int, int, const Setting&)
     {
         char text[16];
         snprintf(text, sizeof text, "%d\r\n", value);
@@ -119,7 +59,7 @@ struct Writer {
     // never holds the blank that once delimited the reader's tokens; an empty
     // title is 28 asterisks. Control characters, which a title cannot carry to
     // the unit anyway, become half-width blanks so that the line stays one line.
-    void Title(char* slot)
+    void Title(char* slot, const Setting&)
     {
         const unsigned char* bytes = reinterpret_cast<const unsigned char*>(slot);
         const size_t length = strnlen(slot, kTitleSlotBytes);
@@ -141,7 +81,7 @@ struct Writer {
 
     // A password holds digits only (the unit takes nothing else, and the
     // reader refuses anything else): other bytes are not written.
-    void Password(char* password)
+    void Password(char* password, const Setting&)
     {
         for (size_t i = 0; i < strnlen(password, kPasswordLength); ++i)
             if (password[i] >= '0' && password[i] <= '9')
@@ -159,14 +99,16 @@ struct Reader {
     int lineNumber;
     bool store;
     SettingsFileError error;
+    Setting current{};   // the setting of the line being read
 
-    bool NextLine(const char*& text, size_t& length)
+    bool NextLine(const char*& text, size_t& length, const Setting& setting)
     {
         if (error.result != kSettingsOk)
             return false;
         ++lineNumber;
+        current = setting;
         if (position >= size) {
-            error = {kSettingsTooShort, lineNumber};
+            Fail(kSettingsTooShort);
             return false;
         }
         const char* start = data + position;
@@ -181,14 +123,14 @@ struct Reader {
 
     void Fail(SettingsFileResult result)
     {
-        error = {result, lineNumber};
+        error = {result, lineNumber, current};
     }
 
-    void Number(int& field, int low, int high)
+    void Number(int& field, int low, int high, const Setting& setting)
     {
         const char* text;
         size_t length;
-        if (!NextLine(text, length))
+        if (!NextLine(text, length, setting))
             return;
         size_t i = 0;
         while (i < length && (text[i] == ' ' || text[i] == '\t'))
@@ -213,11 +155,11 @@ struct Reader {
             field = static_cast<int>(value);
     }
 
-    void Title(char* slot)
+    void Title(char* slot, const Setting& setting)
     {
         const char* text;
         size_t length;
-        if (!NextLine(text, length))
+        if (!NextLine(text, length, setting))
             return;
         if (length > static_cast<size_t>(kTitleMaxBytes))
             return Fail(kSettingsTokenTooLong);
@@ -254,11 +196,11 @@ struct Reader {
             memset(slot, 0, kTitleSlotBytes);
     }
 
-    void Password(char* password)
+    void Password(char* password, const Setting& setting)
     {
         const char* text;
         size_t length;
-        if (!NextLine(text, length))
+        if (!NextLine(text, length, setting))
             return;
         if (length > static_cast<size_t>(kPasswordLength))
             return Fail(kSettingsTokenTooLong);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "files/settings_layout.h"
 #include "protocol/device_model.h"
 
 constexpr int kSettingsFileLines = 3647;
@@ -35,6 +36,9 @@ enum SettingsFileResult {
 struct SettingsFileError {
     SettingsFileResult result;
     int line;   // 1-based line the reader stopped at; 0 when not about a line
+    // The setting that line holds (its table is null when not about a line):
+    // "display pattern 1, output 4" says where to look better than a number.
+    Setting setting{};
 };
 
 // The file's text for a model, with CR LF line ends.

@@ -497,7 +497,7 @@ TEST_F(CliProcess, UnreadableSettingsFileIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(RunTool({"set-all", Path("bad.dat"), "--serial", Path("pty")}, out, err), 2);
     EXPECT_EQ(err, "kvr2840e-cli: " + Path("bad.dat") +
                        ": not readable as a settings file: a line where a number belongs holds something else "
-                       "(line 5)\n");
+                       "(line 5: display pattern 1, output 4)\n");
     EXPECT_EQ(ReadFile(Path("commands.log")), "");
 }
 
@@ -695,7 +695,7 @@ TEST_F(CliProcess, DiffComparesEveryTableOfTwoFiles)
     EXPECT_EQ(RunTool({"diff", a, bad}, out, err), 2);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "kvr2840e-cli: " + bad + ": not readable as a settings file: a line where a number belongs holds "
-                   "something else (line 3)\n");
+                   "something else (line 3: display pattern 1, output 2)\n");
 }
 
 } // namespace

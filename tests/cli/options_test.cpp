@@ -42,6 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{}, "no sub-command given"},
         BadCase{{"get-all"}, "unknown sub-command: get-all"},
         BadCase{{"--version", "read-all"}, "--version stands alone"},
+        BadCase{{"report"}, "report needs FILE.dat"},
+        BadCase{{"report", "a.dat", "--json"}, "report has no --json: its output is the HTML page"},
+        BadCase{{"report", "a.dat", "--serial", "/dev/x"}, "report works on files alone: it takes no link and no link option"},
+        BadCase{{"diff", "a.dat", "b.dat", "--compare", "c.dat"}, "--compare and --show-password belong to report"},
         BadCase{{"read-all", "--version"}, "unknown option: --version"},
         BadCase{{"set-all", "a.dat"}, "no link given: --serial, --tcp or --listen"},
         BadCase{{"set-all", "a.dat", "--serial", "/dev/x", "--tcp", "h:1"}, "give one link: --serial, --tcp or --listen"},
@@ -129,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         FileCommandCase{{"titles", "import", "a.dat", "t.csv"}, ToolCommand::kTitlesImport, "a.dat", "t.csv", "", ""},
         FileCommandCase{{"titles", "import", "a.dat", "t.csv", "-o", "new.dat"}, ToolCommand::kTitlesImport, "a.dat",
                         "t.csv", "", "new.dat"},
-        FileCommandCase{{"diff", "a.dat", "b.dat", "--json"}, ToolCommand::kDiff, "a.dat", "", "b.dat", ""}));
+        FileCommandCase{{"diff", "a.dat", "b.dat", "--json"}, ToolCommand::kDiff, "a.dat", "", "b.dat", ""},
+        FileCommandCase{{"report", "a.dat", "-o", "r.html", "--compare", "b.dat", "--show-password"},
+                        ToolCommand::kReport, "a.dat", "", "", "r.html"}));
 
 TEST(Options, HelpOfTheTitlesGroupAndItsCommands)
 {

@@ -1,4 +1,4 @@
-#include "sim/net.h"
+#include "net/sockets.h"
 
 #include <chrono>
 #include <cstring>
@@ -79,14 +79,14 @@ constexpr int kSendFlags = 0;   // SIGPIPE is ignored instead
 #endif
 #endif
 
-NativeSocket Native(SimHandle handle)
+NativeSocket Native(NetHandle handle)
 {
     return static_cast<NativeSocket>(handle);
 }
 
-SimHandle Handle(NativeSocket socket)
+NetHandle Handle(NativeSocket socket)
 {
-    return socket == kInvalidSocket ? kNoHandle : static_cast<SimHandle>(socket);
+    return socket == kInvalidSocket ? kNoHandle : static_cast<NetHandle>(socket);
 }
 
 std::string SocketError(const char* what)
@@ -169,7 +169,7 @@ void StopNetworking()
 #endif
 }
 
-SimHandle ListenTcp(const char* address, int port, int& boundPort, std::string& error)
+NetHandle ListenTcp(const char* address, int port, int& boundPort, std::string& error)
 {
     sockaddr_in local;
     if (!ResolveIpv4(address, port, local, error))
@@ -201,7 +201,7 @@ SimHandle ListenTcp(const char* address, int port, int& boundPort, std::string& 
     return Handle(s);
 }
 
-SimHandle AcceptTcp(SimHandle listener)
+NetHandle AcceptTcp(NetHandle listener)
 {
     const NativeSocket s = accept(Native(listener), nullptr, nullptr);
     if (s == kInvalidSocket)
@@ -214,7 +214,7 @@ SimHandle AcceptTcp(SimHandle listener)
     return Handle(s);
 }
 
-SimHandle ConnectTcp(const char* host, int port, int timeoutMs, std::string& error)
+NetHandle ConnectTcp(const char* host, int port, int timeoutMs, std::string& error)
 {
     sockaddr_in remote;
     if (!ResolveIpv4(host, port, remote, error))
@@ -236,13 +236,13 @@ SimHandle ConnectTcp(const char* host, int port, int timeoutMs, std::string& err
     return Handle(s);
 }
 
-void CloseSocket(SimHandle socket)
+void CloseSocket(NetHandle socket)
 {
     if (socket != kNoHandle)
         CloseNative(Native(socket));
 }
 
-std::string PeerAddress(SimHandle socket)
+std::string PeerAddress(NetHandle socket)
 {
     sockaddr_in peer;
     socklen_t length = sizeof peer;
@@ -254,7 +254,7 @@ std::string PeerAddress(SimHandle socket)
            std::to_string(ntohs(peer.sin_port));
 }
 
-int ReceiveSome(SimHandle socket, char* buffer, int capacity)
+int ReceiveSome(NetHandle socket, char* buffer, int capacity)
 {
     const int n = static_cast<int>(recv(Native(socket), buffer, capacity, 0));
     if (n > 0)
@@ -264,7 +264,7 @@ int ReceiveSome(SimHandle socket, char* buffer, int capacity)
     return -1;
 }
 
-int SendSome(SimHandle socket, const char* data, int count)
+int SendSome(NetHandle socket, const char* data, int count)
 {
     const int n = static_cast<int>(send(Native(socket), data, count, kSendFlags));
     if (n >= 0)
