@@ -11,7 +11,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-30}"
 build="$root/build/mingw"
 program="$build/KVR2840E.exe"
+# The Windows build's simulator: its own native helper build, or the native
+# build it was pointed at (the test command's).
 sim="$build/native-sim/sim/kvr2840e-sim"
+[ -x "$sim" ] || sim="$root/build/native/sim/kvr2840e-sim"
 for needed in "$program" "$sim"; do
   [ -e "$needed" ] || { echo "build the mingw preset first: $needed is missing" >&2; exit 1; }
 done

@@ -7,7 +7,8 @@
 # every fuzz target for a while.
 #
 # The stages overlap, because most of the tests' time is spent waiting on the
-# unit's timers with the processor idle: while the Wine entries run (side by
+# unit's timers with the processor idle: the native build comes first (the
+# Windows build runs its simulator), and while the Wine entries run (side by
 # side, each in a Wine prefix of its own), the other builds compile beside
 # them at a lower priority, and each build's tests run in the background
 # while the next build compiles; so do the release packages' checks. The fuzz targets run last, alone, so that
@@ -45,13 +46,16 @@ stage_end() {
   echo "${times[-1]}"
 }
 
-# build PRESET: configures and builds it; its compilers run at a lower
-# priority than the tests running beside them. Fails the command on failure.
+# build PRESET [CMAKE_OPTION...]: configures and builds it; its compilers
+# run at a lower priority than the tests running beside them. Fails the
+# command on failure.
 build() {
-  stage "$1 build"
+  local preset="$1"
+  shift
+  stage "$preset build"
   local rc=0
-  cmake --preset "$1" $strict >/dev/null && nice -n 10 cmake --build --preset "$1" -j "$jobs" || rc=$?
-  stage_end "$1 build" "$rc"
+  cmake --preset "$preset" $strict "$@" >/dev/null && nice -n 10 cmake --build --preset "$preset" -j "$jobs" || rc=$?
+  stage_end "$preset build" "$rc"
   return "$rc"
 }
 
@@ -91,16 +95,21 @@ tests_shown() {
   stage_end "$name (beside the builds)" "$rc"
 }
 
-mingw_built=0
-if build mingw; then
-  mingw_built=1
-  tests_in_background "Windows tests under Wine" mingw -j "$wine_jobs"
-fi
+# The native build first: the Windows build takes its simulator (the Wine
+# tests' unit) and sample settings file from it instead of compiling them
+# once more.
+native_built=0
+native_tools=()
 if build native; then
+  native_built=1
+  native_tools=(-DKVR_NATIVE_TOOLS_DIR="$root/build/native")
   tests_in_background "native tests" native -j "$jobs"
+fi
+if build mingw "${native_tools[@]}"; then
+  tests_in_background "Windows tests under Wine" mingw -j "$wine_jobs"
   # The packages and their checks (mostly Wine starting and waiting on the
   # installed program's windows) beside the next builds.
-  if [ "$mingw_built" -eq 1 ]; then
+  if [ "$native_built" -eq 1 ]; then
     in_background "release packages" bash scripts/release.sh --built
   fi
 fi

@@ -18,6 +18,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/compare.h"
@@ -414,7 +415,13 @@ TEST_F(CliProcess, BroadcastStepsAreATickApartOnTheLine)
                       out, err),
               0)
         << err;
-    const std::vector<std::string> lines = Lines(ReadFile(Path("commands.log")));
+    // No reply tells the tool the last step arrived: the simulator logs it
+    // once its line time has passed, perhaps after the tool ended.
+    std::vector<std::string> lines;
+    for (int wait = 0; wait < 300 && lines.size() < 5; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        lines = Lines(ReadFile(Path("commands.log")));
+    }
     ASSERT_EQ(lines.size(), 5u);
     const char* const sent[] = {"FFAIPM", "FFADT10", "FFABOON", "FFADON", "FFARON"};
     long previous = -1;
