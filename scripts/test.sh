@@ -21,10 +21,6 @@ cd "$root"
 bash scripts/setup.sh
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-# One compile more than the cores: the builds run at a lower priority beside
-# tests that mostly wait on timers, and the extra job takes up what they
-# leave idle.
-build_jobs=$((jobs + 1))
 # Wine entries side by side: each mostly waits on real time (the status
 # timer, the sequence ticks, the soaks' rounds).
 wine_jobs=8
@@ -58,7 +54,7 @@ build() {
   shift
   stage "$preset build"
   local rc=0
-  cmake --preset "$preset" $strict "$@" >/dev/null && nice -n 10 cmake --build --preset "$preset" -j "$build_jobs" || rc=$?
+  cmake --preset "$preset" $strict "$@" >/dev/null && nice -n 10 cmake --build --preset "$preset" -j "$jobs" || rc=$?
   stage_end "$preset build" "$rc"
   return "$rc"
 }
