@@ -7,14 +7,13 @@
 # every fuzz target for a while.
 #
 # The stages overlap, because most of the tests' time is spent waiting on the
-# unit's timers with the processor idle. The native build comes first (the
-# Windows build runs its simulator), then the ASan build, then the Windows
-# build; each build's tests run in the background while the next build
-# compiles. The Wine entries (side by side, each in a Wine prefix of its own)
-# and the release packages' checks run in the background while the TSan and
-# fuzz builds compile beside them at a lower priority, and the fuzz targets
-# (a fixed time each) run beside the last of them. Every stage prints its
-# time (`== NAME: N s`) and the times are listed again at the end.
+# unit's timers with the processor idle: the native build comes first (the
+# Windows build runs its simulator), and while the Wine entries run (side by
+# side, each in a Wine prefix of its own), the other builds compile beside
+# them at a lower priority, and each build's tests run in the background
+# while the next build compiles; so do the release packages' checks. The fuzz targets run last, alone, so that
+# their fixed time is all theirs. Every stage prints its time (`== NAME: N s`)
+# and the times are listed again at the end.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -98,9 +97,7 @@ tests_shown() {
 
 # The native build first: the Windows build takes its simulator (the Wine
 # tests' unit) and sample settings file from it instead of compiling them
-# once more. The ASan build comes before the Windows build too: the Wine
-# entries, which take a good part of the processor, then have only the
-# small TSan and fuzz builds beside them.
+# once more.
 native_built=0
 native_tools=()
 if build native; then
@@ -108,7 +105,6 @@ if build native; then
   native_tools=(-DKVR_NATIVE_TOOLS_DIR="$root/build/native")
   tests_in_background "native tests" native -j "$jobs"
 fi
-build asan && tests_in_background "asan tests" asan -j "$jobs"
 if build mingw "${native_tools[@]}"; then
   tests_in_background "Windows tests under Wine" mingw -j "$wine_jobs"
   # The packages and their checks (mostly Wine starting and waiting on the
@@ -117,21 +113,22 @@ if build mingw "${native_tools[@]}"; then
     in_background "release packages" bash scripts/release.sh --built
   fi
 fi
+build asan && tests_in_background "asan tests" asan -j "$jobs"
 build tsan && tests_in_background "tsan tests" tsan -j "$jobs"
-# The fuzz targets run for a fixed time each: beside the last Wine entries,
-# at a lower priority, they only run fewer inputs.
-if build fuzz; then
-  stage "fuzz targets"
-  rc=0
-  nice -n 10 ctest --preset fuzz -j "$jobs" || rc=$?
-  stage_end "fuzz targets" "$rc"
-fi
+fuzz_built=0
+build fuzz && fuzz_built=1
 
 tests_shown "native tests"
-tests_shown "asan tests"
 tests_shown "release packages"
 tests_shown "Windows tests under Wine"
+tests_shown "asan tests"
 tests_shown "tsan tests"
+if [ "$fuzz_built" -eq 1 ]; then
+  stage "fuzz targets"
+  rc=0
+  ctest --preset fuzz -j "$jobs" || rc=$?
+  stage_end "fuzz targets" "$rc"
+fi
 
 echo "== stage times (the background ones ran beside the builds)"
 printf '%s\n' "${times[@]}"
