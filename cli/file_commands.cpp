@@ -51,6 +51,23 @@ bool OutputAllowed(const ToolOptions& o)
     return false;
 }
 
+// Writes `contents` to -o (whole or not at all) or, without -o, to stdout as
+// bytes; false when it could not, with `what` ("the report") refused.
+bool WriteOutput(const ToolOptions& o, const std::string& contents, const std::string& what)
+{
+    if (o.output.empty()) {
+        UseBinaryStdout();
+        if (fwrite(contents.data(), 1, contents.size(), stdout) == contents.size() && fflush(stdout) == 0)
+            return true;
+        Refuse(what + " could not be written to stdout");
+        return false;
+    }
+    if (SaveFileWhole(o.output, contents))
+        return true;
+    Refuse(what + " " + o.output + " could not be written");
+    return false;
+}
+
 int ExportTitles(const ToolOptions& o)
 {
     if (!OutputAllowed(o))
@@ -65,13 +82,8 @@ int ExportTitles(const ToolOptions& o)
             Refuse(o.file + ": " + problem);
         return Refuse("no title table written");
     }
-    if (o.output.empty()) {
-        UseBinaryStdout();
-        if (fwrite(table.data(), 1, table.size(), stdout) != table.size() || fflush(stdout) != 0)
-            return Refuse("the title table could not be written to stdout");
-    } else if (!SaveFileWhole(o.output, table)) {
-        return Refuse("the title table " + o.output + " could not be written");
-    }
+    if (!WriteOutput(o, table, "the title table"))
+        return kExitUsage;
     fprintf(stderr, "titles export: the %d titles of %s written to %s\n", kMaxChannels, o.file.c_str(),
             o.output.empty() ? "stdout" : o.output.c_str());
     return kExitDone;
@@ -181,13 +193,8 @@ int Report(const ToolOptions& o)
     request.toolVersion.pop_back();   // its line end
     request.madeOn = TodayText();
     const std::string page = SettingsReportHtml(request);
-    if (o.output.empty()) {
-        UseBinaryStdout();
-        if (fwrite(page.data(), 1, page.size(), stdout) != page.size() || fflush(stdout) != 0)
-            return Refuse("the report could not be written to stdout");
-    } else if (!SaveFileWhole(o.output, page)) {
-        return Refuse("the report " + o.output + " could not be written");
-    }
+    if (!WriteOutput(o, page, "the report"))
+        return kExitUsage;
     fprintf(stderr, "report: the settings of %s%s written to %s\n", o.file.c_str(),
             o.compare.empty() ? "" : (" compared with " + o.compare).c_str(),
             o.output.empty() ? "stdout" : o.output.c_str());

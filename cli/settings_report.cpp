@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <memory>
+#include <set>
 #include <vector>
 
 #include "cli/compare.h"
@@ -197,7 +197,7 @@ public:
             theirs_ = Collect(*r_.other.model, r_.showPassword);
             CompareSettings(*r_.file.model, *r_.other.model, differences_);
             for (const SettingDifference& d : differences_)
-                differing_[Key(d.table, d.index)] = true;
+                differing_.insert(Key(d.table, d.index));
         }
     }
 
@@ -254,8 +254,8 @@ private:
         if (!r_.other.model)
             return;
         int count = 0;
-        for (const auto& [key, changed] : differing_)
-            count += changed && Mine(key).setting.section == section;
+        for (const std::string& key : differing_)
+            count += Mine(key).setting.section == section;
         out_ += "<p class=\"count\">" + Count(count) + " from " + Escaped(r_.other.name) + "</p>\n";
     }
 
@@ -406,8 +406,7 @@ private:
                     "<th>Position</th><th>Size</th></tr></thead><tbody>\n";
             for (int c = half; c < half + 32; ++c) {
                 out_ += "<tr><th>" + std::to_string(c + 1) + "</th>";
-                const std::string key = Key("TitleText", c);
-                Cell(key, Mine(key).shown, "");
+                Cell(Key("TitleText", c));
                 Cell(Key("TitleDisplayInput", c));
                 Cell(Key("TitlePosition", c));
                 Cell(Key("TitleFontSize", c));
@@ -483,7 +482,7 @@ private:
     Entries mine_;
     Entries theirs_;
     std::vector<SettingDifference> differences_;
-    std::map<std::string, bool> differing_;
+    std::set<std::string> differing_;   // the keys of the differences
     std::string out_;
 };
 
